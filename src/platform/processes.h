@@ -20,7 +20,9 @@ class Processes {
   // OpenProcess: 0 (NULL) or kInvalidHandleValue on failure.
   virtual Handle open_process(std::uint32_t access, bool inherit, std::uint32_t process_id) = 0;
   // GetModuleBaseNameW with a NULL module into a buffer of `max_count` units;
-  // empty when the call returned 0.
+  // empty when nothing could be read. That call needs PROCESS_VM_READ, which a
+  // limited-information handle lacks, so the Windows implementation falls back
+  // to the file part of QueryFullProcessImageNameW when it returns 0.
   virtual WString get_module_base_name(Handle process, int max_count) = 0;
   virtual bool close_handle(Handle handle) = 0;
 };
