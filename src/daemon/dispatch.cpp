@@ -1,0 +1,84 @@
+// The command table as data, and the dispatch boundary that keeps a faulty
+// handler from breaking the one-response-per-request rule.
+#include "daemon/dispatch.h"
+
+#include <array>
+#include <exception>
+#include <string>
+
+#include "daemon/response.h"
+#include "daemon/unicode.h"
+#include "snapshot/probe.h"
+#include "snapshot/scan.h"
+#include "windows/desktop_commands.h"
+
+namespace uiad {
+namespace {
+
+// `focus` runs exactly what `click` runs, messages included.
+constexpr Handler kClickHandler = nullptr;
+
+constexpr std::array<Command, 23> kCommands = {{
+    {"ping", nullptr},
+    {"shutdown", nullptr},
+    {"scan", handle_scan},
+    {"click", kClickHandler},
+    {"focus", kClickHandler},
+    {"attrs", nullptr},
+    {"set_value", nullptr},
+    {"set_focused", nullptr},
+    {"perform", nullptr},
+    {"key", nullptr},
+    {"mouse_click", nullptr},
+    {"hover", nullptr},
+    {"scroll", nullptr},
+    {"wait_for_change", nullptr},
+    {"probe", handle_probe},
+    {"menus", nullptr},
+    {"invoke_menu", nullptr},
+    {"context_menu", nullptr},
+    {"windows", handle_windows},
+    {"list_apps", handle_list_apps},
+    {"foreground", handle_foreground},
+    {"screenshot", nullptr},
+    {"dismiss_dialogs", nullptr},
+}};
+
+// Exception texts come from anywhere; the output line must stay UTF-8.
+std::string as_utf8(const char* text) {
+  std::string_view view(text);
+  if (unicode::is_valid_utf8(view)) return std::string(view);
+  return unicode::utf16_to_utf8(unicode::utf8_to_utf16(view));
+}
+
+}  // namespace
+
+std::span<const Command> command_table() { return kCommands; }
+
+const Command* find_command(std::string_view name) {
+  for (const Command& command : kCommands) {
+    if (command.name == name) return &command;
+  }
+  return nullptr;
+}
+
+Json dispatch(DaemonContext& context, const Json& request, std::string_view cmd) {
+  const Command* command = find_command(cmd);
+  if (command == nullptr || command->handler == nullptr) {
+    return error_response("unknown cmd: " + std::string(cmd));
+  }
+  return run_handler(command->handler, context, request, cmd);
+}
+
+Json run_handler(Handler handler, DaemonContext& context, const Json& request,
+                 std::string_view cmd) {
+  try {
+    return handler(context, request);
+  } catch (const std::exception& e) {
+    return error_response(std::string(cmd) + ": internal error: " + as_utf8(e.what()));
+  } catch (...) {
+    return error_response(std::string(cmd) + ": internal error");
+  }
+}
+
+}  // namespace uiad

@@ -1,0 +1,42 @@
+// Platform error text: the thread's COM error description, else the system
+// message table's text for the code, then the code in eight hex digits.
+#include "daemon/platform_error.h"
+
+#include <cstdint>
+#include <cstdio>
+
+#include "daemon/unicode.h"
+
+namespace uiad {
+namespace {
+
+// Codes with this bit are NTSTATUS values wrapped as HRESULTs; their texts live
+// in ntdll's message table under the bare status.
+constexpr std::uint32_t kNtFacilityBit = 0x10000000;
+
+}  // namespace
+
+std::string platform_error_text(platform::Com& com, platform::HResult hr) {
+  const auto code = static_cast<std::uint32_t>(hr);
+  std::string text;
+  if (std::optional<platform::WString> description = com.take_error_info_description()) {
+    text = unicode::utf16_to_utf8(*description);
+  } else if (code & kNtFacilityBit) {
+    text = unicode::utf16_to_utf8(com.format_message(code & ~kNtFacilityBit, true));
+  } else {
+    text = unicode::utf16_to_utf8(com.format_message(code, false));
+  }
+  // System texts end in CR LF; some descriptions end in blanks or tabs.
+  while (!text.empty() && (text.back() == ' ' || (text.back() >= '\t' && text.back() <= '\r'))) {
+    text.pop_back();
+  }
+  char hex[16];
+  std::snprintf(hex, sizeof hex, "0x%08X", static_cast<unsigned>(code));
+  if (text.empty()) return hex;
+  text += " (";
+  text += hex;
+  text += ')';
+  return text;
+}
+
+}  // namespace uiad
