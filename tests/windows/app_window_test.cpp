@@ -1,0 +1,109 @@
+// Resolving an `app` string to a window: match form, handle form, title search
+// and process names.
+#include "windows/app_window.h"
+
+#include <gtest/gtest.h>
+
+#include "windows/windows_fixture.h"
+
+namespace uiad::testing {
+namespace {
+
+constexpr const char* kDesktop = R"({
+  "processes": [
+    {"pid": 10, "image": "notepad.exe"}, {"pid": 11, "image": "Setup.EXE"},
+    {"pid": 12, "image": "a.exe.exe"}, {"pid": 13, "image": "guard.exe", "openable": false},
+    {"pid": 14, "image": "browser.exe"}],
+  "foreground": 300,
+  "windows": [
+    {"hwnd": 100, "title": "Inbox - Google Chrome", "process": 14, "rect": [0, 0, 800, 600]},
+    {"hwnd": 200, "title": "Hidden notes", "visible": false, "process": 10},
+    {"hwnd": 300, "title": "Untitled - Notepad", "process": 10, "rect": [10, 20, 410, 320]},
+    {"hwnd": 400, "title": "Installer", "process": 11},
+    {"hwnd": 500, "title": "Twice", "process": 12},
+    {"hwnd": 600, "title": "Guarded", "process": 13},
+    {"hwnd": 700, "class": "NoTitle"},
+    {"hwnd": 800, "title": "ΣΟΦΟΣ İstanbul", "process": 10}
+  ]})";
+
+class AppWindow : public WindowsTest {
+ protected:
+  void SetUp() override { load(kDesktop); }
+};
+
+TEST(MatchForm, DropsZeroWidthCharactersAndLowerCasesEachCharacterAlone) {
+  EXPECT_EQ(match_form("NOTE\u200bPAD\u200c\u200d\ufeff"), "notepad");
+  // Per character: U+0130 becomes i + U+0307 and a final capital sigma stays U+03C3.
+  EXPECT_EQ(match_form("\u0130\u03a3"), "i\u0307\u03c3");
+  EXPECT_EQ(match_form(""), "");
+}
+
+TEST_F(AppWindow, TitledWindowsKeepZOrderAndSkipUntitledOnes) {
+  auto list = list_titled_windows(os().windows);
+  ASSERT_EQ(list.size(), 7u);
+  EXPECT_EQ(list[0].hwnd, 100u);
+  EXPECT_EQ(list[1].title, "Hidden notes");
+  for (const auto& w : list) EXPECT_NE(w.hwnd, 700u);
+}
+
+TEST_F(AppWindow, HandleFormAcceptsSpacesAndPlusButNotSignsZeroOrOverflow) {
+  auto& w = os().windows;
+  EXPECT_EQ(parse_window_handle(w, " 300\t"), 300u);
+  EXPECT_EQ(parse_window_handle(w, "+300"), 300u);
+  EXPECT_EQ(parse_window_handle(w, "\u3000300\u00a0"), 300u);
+  EXPECT_FALSE(parse_window_handle(w, "-300"));
+  EXPECT_FALSE(parse_window_handle(w, "+"));
+  EXPECT_FALSE(parse_window_handle(w, "++300"));
+  EXPECT_FALSE(parse_window_handle(w, "0"));
+  EXPECT_FALSE(parse_window_handle(w, "3 00"));
+  EXPECT_FALSE(parse_window_handle(w, "123456789012345678901"));  // 21 digits
+  EXPECT_FALSE(parse_window_handle(w, "301"));                    // not a window
+  EXPECT_EQ(parse_window_handle(w, "200"), 200u);                 // invisible still counts
+}
+
+TEST_F(AppWindow, TitleSearchTakesTheFirstMatchAndNeverTheExcludedBrowser) {
+  auto& w = os().windows;
+  EXPECT_EQ(find_window_by_title(w, "NOTE")->hwnd, 200u);  // hidden, but higher in Z order
+  EXPECT_EQ(find_window_by_title(w, "untitled - note\u200bpad")->hwnd, 300u);
+  EXPECT_FALSE(find_window_by_title(w, "chrome"));
+  EXPECT_FALSE(find_window_by_title(w, "inbox"));
+  // The empty query matches the first title without the exclusion text.
+  EXPECT_EQ(find_window_by_title(w, "")->hwnd, 200u);
+  EXPECT_EQ(find_window_by_title(w, "σοφοσ i\u0307stanbul")->hwnd, 800u);
+  EXPECT_FALSE(find_window_by_title(w, " untitled"));  // the query is not trimmed
+}
+
+TEST_F(AppWindow, ResolutionOrderIsForegroundThenHandleThenTitle) {
+  std::string error;
+  auto fg = resolve_app_window(os(), Json(), error);
+  ASSERT_TRUE(fg);
+  EXPECT_EQ(fg->hwnd, 300u);
+  EXPECT_EQ(fg->found_by, FoundBy::Foreground);
+  EXPECT_EQ(resolve_app_window(os(), Json(""), error)->found_by, FoundBy::Foreground);
+  EXPECT_EQ(resolve_app_window(os(), Json(42), error)->found_by, FoundBy::Foreground);
+
+  auto by_handle = resolve_app_window(os(), Json(" 400 "), error);
+  EXPECT_EQ(by_handle->hwnd, 400u);
+  EXPECT_EQ(by_handle->found_by, FoundBy::Handle);
+
+  auto by_title = resolve_app_window(os(), Json("INSTALL"), error);
+  EXPECT_EQ(by_title->hwnd, 400u);
+  EXPECT_EQ(by_title->found_by, FoundBy::Title);
+
+  EXPECT_FALSE(resolve_app_window(os(), Json(" Chrome "), error));
+  EXPECT_EQ(error, "window not found:  Chrome ");
+  EXPECT_FALSE(resolve_app_window(os(), Json("-400"), error));
+  EXPECT_EQ(error, "window not found: -400");
+}
+
+TEST_F(AppWindow, ProcessNamesLoseEveryTrailingLowerCaseExe) {
+  EXPECT_EQ(process_base_name(os(), 300), "notepad");
+  EXPECT_EQ(process_base_name(os(), 400), "Setup.EXE");
+  EXPECT_EQ(process_base_name(os(), 500), "a");
+  EXPECT_EQ(process_base_name(os(), 600), "Unknown");  // cannot be opened
+  EXPECT_EQ(process_base_name(os(), 700), "Unknown");  // no process
+  EXPECT_EQ(process_base_name(os(), 12345), "Unknown");  // not a window
+}
+
+}  // namespace
+}  // namespace uiad::testing
