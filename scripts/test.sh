@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# The whole test suite: unit and protocol tests under AddressSanitizer and
+# UndefinedBehaviorSanitizer, the Windows cross build of uiad.exe, the Wine
+# end-to-end suite and a bounded fuzzing run. Ends with "N passed, M failed".
+set -uo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+jobs=${UIAD_JOBS:-2}
+fuzz_seconds=${UIAD_FUZZ_SECONDS:-60}
+
+bash scripts/install-deps.sh || { echo "dependency installation failed"; exit 1; }
+
+passed=0
+failed=0
+failures=()
+step() {  # step NAME COMMAND...: runs one stage and counts it
+  local name=$1; shift
+  echo "=== $name"
+  local start=$SECONDS
+  if "$@"; then
+    passed=$((passed + 1)); echo "=== $name: PASS ($((SECONDS - start)) s)"
+  else
+    failed=$((failed + 1)); failures+=("$name"); echo "=== $name: FAIL ($((SECONDS - start)) s)"
+  fi
+}
+
+linux_build() {
+  cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DUIAD_SANITIZE=ON >/dev/null &&
+    cmake --build build/asan -j "$jobs"
+}
+unit_and_protocol_tests() {
+  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    ctest --test-dir build/asan --output-on-failure -j "$jobs" --timeout 120
+}
+windows_build() {
+  cmake -S . -B build/win -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DUIAD_TESTS=OFF >/dev/null &&
+    cmake --build build/win -j "$jobs"
+}
+wine_suite() {
+  UIAD_EXE="$root/build/win/src/bin/uiad.exe" UIAD_WINE_BUILD="$root/build/win" \
+    bash tests/wine/run.sh
+}
+fuzz_run() {
+  CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=Debug -DUIAD_FUZZ=ON \
+    -DUIAD_TESTS=OFF >/dev/null &&
+    cmake --build build/fuzz -j "$jobs" --target protocol_fuzzer &&
+    mkdir -p build/fuzz/corpus && cp -n fuzz/corpus/* build/fuzz/corpus/ 2>/dev/null;
+  build/fuzz/fuzz/protocol_fuzzer -max_total_time="$fuzz_seconds" -max_len=4096 \
+    -print_final_stats=1 build/fuzz/corpus
+}
+
+step "linux build (asan+ubsan)" linux_build
+step "unit and protocol tests" unit_and_protocol_tests
+step "windows cross build" windows_build
+step "wine end-to-end suite" wine_suite
+step "fuzz protocol layer (${fuzz_seconds} s)" fuzz_run
+
+echo
+[ ${#failures[@]} -eq 0 ] || printf 'failed stage: %s\n' "${failures[@]}"
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
