@@ -1,0 +1,667 @@
+#!/usr/bin/env python3
+"""End-to-end suite: uiad.exe under Wine, against a Win32 test application and
+Wine's notepad, with the UI Automation stand-in registered in a fresh prefix.
+
+Prints one line per case (PASS/FAIL name) and a final "N passed, M failed";
+exits non-zero when anything failed. A case is a function decorated with
+@case("name"); it gets the Suite and raises Failure (see expect()) when a check
+does not hold.
+
+Environment: UIAD_EXE (uiad.exe; default BUILD/src/bin/uiad.exe) and
+UIAD_WINE_BUILD (the Windows build directory; default REPO/build-wine).
+"""
+
+import argparse
+import difflib
+import os
+import re
+import signal
+import sys
+import time
+import traceback
+from pathlib import Path
+
+sys.dont_write_bytecode = True  # no __pycache__ in the source tree
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+
+from wine_env import (BUILD_PACKAGES, REPO, RUN_PACKAGES, Binaries, Daemon, Failure,  # noqa: E402
+                      WineBed, ensure_packages, expect, expect_equal)
+
+CASES = []
+# Cases still waiting when this much of a run has passed are reported as
+# failed without running, so that a hanging daemon cannot stretch the run
+# past five minutes.
+TIME_BUDGET_S = 240
+
+
+def case(name, before_standin=False):
+    """Registers a case; cases run in the order they are defined, the ones
+    marked before_standin before the stand-in is registered."""
+    def register(function):
+        CASES.append((name, function, before_standin))
+        return function
+    return register
+
+
+class Suite:
+    """What the cases share: the test bed, the applications and one daemon."""
+
+    def __init__(self, bed):
+        self.bed = bed
+        self.app = None
+        self.notepad = None  # (process, window)
+        self._daemon = None
+        self._daemon_start_failure = None
+        self.ready_line = None
+
+    def daemon(self):
+        """The shared daemon, started (and its ready line read) on first use and
+        again after a case left it unusable."""
+        if self._daemon is not None and (self._daemon.broken or self._daemon.process.poll() is not None):
+            self.bed.stop(self._daemon.process)
+            self._daemon = None
+        if self._daemon_start_failure is not None:
+            # Waiting for a daemon that did not start once would only spend
+            # the suite's time again in every case.
+            raise Failure(self._daemon_start_failure)
+        if self._daemon is None:
+            self._daemon = Daemon(self.bed, self.bed.work / "uiad.stderr")
+            try:
+                self.ready_line = self._daemon.line(timeout=30)
+            except Failure as error:
+                self._daemon_start_failure = f"the daemon did not start: {error}"
+                raise Failure(self._daemon_start_failure) from None
+        return self._daemon
+
+    def fresh_daemon(self):
+        return Daemon(self.bed, self.bed.work / "uiad.stderr")
+
+    def foreground(self):
+        return next((w for w in self.bed.top_level_windows() if w["foreground"]), None)
+
+
+# ---------------------------------------------------------------- expectations
+
+STALE = " is stale \u2014 the UI changed since the last scan; re-scan and retry"
+
+# Role words of the test application's controls, by control id.
+APP_ROLES = {
+    101: "button", 102: "button", 103: "button", 104: "link", 110: "checkbox", 111: "checkbox",
+    120: "group", 121: "radio", 122: "radio", 123: "radio", 130: "text", 131: "input", 132: "text",
+    133: "input", 134: "text", 135: "input", 140: "list", 150: "combobox", 1001: "input",
+    160: "scroll", 170: "text", 180: "group", 181: "button", 182: "text",
+}
+UNNAMED_ROLES = {"input", "list", "combobox"}  # their text is the value, not the name
+
+
+def sanitize_id_text(text):
+    out = ""
+    replaced = False
+    for ch in text.strip():
+        if len(out) == 64:
+            break
+        if re.fullmatch(r"[A-Za-z0-9._-]", ch):
+            out += ch
+            replaced = False
+        elif not replaced:
+            out += "_"
+            replaced = True
+    return out.strip("_") or "_"
+
+
+def strip_mnemonic(text):
+    return re.sub(r"&(.)", r"\1", text)
+
+
+def escape_attr(text):
+    return text.replace("&", "&amp;").replace('"', "&quot;").replace("<", "&lt;").replace(">", "&gt;")
+
+
+def record(role, label, rect, automation_id="", value="", focused=False, enabled=True,
+           checked=None, selected=False):
+    left, top, right, bottom = rect
+    width, height = right - left, bottom - top
+    return dict(role=role, label=label, automation_id=automation_id, value=value,
+                cx=left + width // 2, cy=top + height // 2, w=width, h=height, focused=focused,
+                enabled=enabled, checked=checked, selected=selected)
+
+
+def summary(r):
+    return {"cx": r["cx"], "cy": r["cy"], "enabled": r["enabled"], "focused": r["focused"],
+            "h": r["h"], "id": r["automation_id"], "name": r["label"], "patterns": [],
+            "role": r["role"], "value": r["value"], "w": r["w"]}
+
+
+def render_line(depth, element_id, r, self_closing):
+    attrs = [f'e="{element_id}"']
+    if r["label"]:
+        attrs.append(f'label="{escape_attr(r["label"])}"')
+        if r["role"] == "window":
+            attrs.append(f'title="{escape_attr(r["label"])}"')
+    if r["value"]:
+        attrs.append(f'value="{escape_attr(r["value"])}"')
+    if r["automation_id"]:
+        attrs.append(f'id="{escape_attr(r["automation_id"])}"')
+    if r["w"] > 0 and r["h"] > 0:
+        attrs.append(f'pos="{r["cx"] - r["w"] // 2},{r["cy"] - r["h"] // 2}" size="{r["w"]},{r["h"]}"')
+    if r["focused"]:
+        attrs.append('focused="true"')
+    if not r["enabled"]:
+        attrs.append('disabled="true"')
+    if r["checked"] is not None:
+        attrs.append(f'checked="{"true" if r["checked"] else "false"}"')
+    if r["selected"]:
+        attrs.append('selected="true"')
+    return "  " * depth + f"<{r['role']} " + " ".join(attrs) + ("/>" if self_closing else ">")
+
+
+def render(node, depth=0):
+    element_id, r, children = node
+    if not children:
+        return [render_line(depth, element_id, r, True)]
+    lines = [render_line(depth, element_id, r, False)]
+    for child in children:
+        lines += render(child, depth + 1)
+    return lines + ["  " * depth + f"</{r['role']}>"]
+
+
+def expected_app_snapshot(app, app_is_foreground, max_depth=100):
+    """(ui_block, elements) that a scan of the test application must produce,
+    built from what the application logged about its windows at start. Windows
+    below `max_depth` are found again by the supplement pass over descendant
+    windows; list rows below it are not windows and are lost."""
+    focus_events = [e for e in app.log.events() if e["event"] == "focus"]
+    focus_id = focus_events[-1]["id"] if focus_events and app_is_foreground else None
+    nodes = {}
+    # Focus id 0 is the main window itself.
+    root = (f"name:window:{sanitize_id_text(app.title)}",
+            record("window", app.title, app.rect, focused=focus_id == 0), [])
+    nodes[app.hwnd] = (root, 0)
+    supplement = []
+    for control in app.controls:
+        role = APP_ROLES[control["id"]]
+        if role == "scroll":
+            continue  # walks leave scroll bars out; an unnamed one is not supplemented either
+        label = "" if role in UNNAMED_ROLES else strip_mnemonic(re.sub(r"<[^>]*>", "", control["text"]))
+        r = record(role, label, control["rect"], automation_id=str(control["id"]),
+                   value=control["text"] if role in ("input", "combobox") else "",
+                   focused=control["id"] == focus_id, enabled=control["id"] != 103,
+                   checked={110: True, 111: False}.get(control["id"]), selected=control["id"] == 121)
+        node = (f"auto:{control['id']}", r, [])
+        parent, parent_depth = nodes[control["parent"]]
+        depth = parent_depth + 1
+        nodes[control["hwnd"]] = (node, depth)
+        if depth <= max_depth:
+            parent[2].append(node)
+        else:
+            supplement.append(node)
+        if control["id"] == 140 and depth + 1 <= max_depth:
+            for item in app.items:
+                node[2].append((f"name:row:{sanitize_id_text(item['text'])}",
+                                record("row", item["text"], item["rect"]), []))
+    elements = {}
+
+    def collect(node):
+        elements[node[0]] = summary(node[1])
+        for child in node[2]:
+            collect(child)
+    collect(root)
+    for node in supplement:
+        elements[node[0]] = summary(node[1])
+    text = "\n".join(render(root))
+    if supplement:
+        block = "".join("\n  " + render_line(0, node[0], node[1], True) for node in supplement)
+        at = text.rfind("</window>")
+        text = text[:at] + block + text[at:]
+    return text, elements
+
+
+def diff(expected, actual):
+    lines = list(difflib.unified_diff(expected.splitlines(), actual.splitlines(), "expected", "actual",
+                                      lineterm="", n=1))
+    return "\n".join(lines[:40])
+
+
+def scan(suite, app, strategy):
+    answer = suite.daemon().request({"cmd": "scan", "app": app, "strategy": strategy}, timeout=60)
+    expect(answer.get("ok") is True, f"scan failed: {answer}")
+    return answer
+
+
+def check_scan_of_test_app(suite, strategy, **options):
+    app = suite.app
+    foreground = suite.foreground()
+    answer = suite.daemon().request({"cmd": "scan", "app": app.title, "strategy": strategy, **options},
+                                    timeout=60)
+    expect(answer.get("ok") is True, f"scan failed: {answer}")
+    expected_block, expected_elements = expected_app_snapshot(
+        app, foreground is not None and foreground["hwnd"] == app.hwnd, options.get("max_depth", 100))
+    expect_equal(answer["app"], app.title.lower(), "app")
+    expect_equal(answer["title"], app.title, "title")
+    expect_equal(answer["chromium"], False, "chromium")
+    expect_equal(answer["truncated"], "max_depth" in options, "truncated")
+    expect(answer["ui_block"] == expected_block,
+           "ui_block differs from the application's windows:\n" + diff(expected_block, answer["ui_block"]))
+    for element_id, expected in expected_elements.items():
+        expect_equal(answer["elements"].get(element_id), expected, f"elements[{element_id!r}]")
+    expect_equal(sorted(answer["elements"]), sorted(expected_elements), "element ids")
+    expect_equal(answer["element_count"], len(expected_elements), "element_count")
+    expect_equal(answer["handle_count"], len(expected_elements), "handle_count")
+    return answer
+
+
+def check_scan_of_notepad(suite, strategy):
+    _, window = suite.notepad
+    answer = scan(suite, window["title"], strategy)
+    root = render_line(0, f"name:window:{sanitize_id_text(window['title'])}",
+                       record("window", window["title"], window["rect"]), False)
+    expect(answer["ui_block"].split("\n")[0] == root,
+           f"first line: expected {root!r}, got {answer['ui_block'].splitlines()[:1]}")
+    edits = [e for e in answer["elements"].values() if e["role"] == "input"]
+    expect(any(e["value"] == NOTEPAD_TEXT for e in edits),
+           f"no input element holds the file's text; inputs: {edits}")
+    expect(f'value="{NOTEPAD_TEXT}"' in answer["ui_block"], "the file's text is not in ui_block")
+    expect_equal(answer["element_count"], len(answer["elements"]), "element_count")
+    return answer
+
+
+NOTEPAD_TEXT = "Hello from the Wine suite"
+
+
+def close_dialog_with_ok(bed):
+    dialog = bed.wait_for_window(lambda w: w["title"] == "Test dialog", timeout=10)
+    expect(dialog is not None, "the dialog window did not appear")
+    ok_button = [line["element"] for line in bed.probe("tree", dialog["hwnd"])
+                 if line["mode"] == "current" and line["element"]["name"] == "OK"]
+    expect(ok_button, "no OK button in the dialog")
+    bed.probe("act", ok_button[0]["hwnd"], "invoke")
+
+
+# ---------------------------------------------------------------------- cases
+
+
+@case("com_init_fails_without_automation", before_standin=True)
+def _(suite):
+    # Wine 8 has no system text for REGDB_E_CLASSNOTREG, so the code stands alone.
+    daemon = suite.fresh_daemon()
+    first = daemon.raw_line(timeout=30)
+    expect_equal(first, b'{"error":"COM init: 0x80040154","ok":false}\n', "first line")
+    expect_equal(daemon.raw_line(timeout=15), None, "output after the COM init line")
+    expect_equal(daemon.finish(), 0, "exit status")
+
+
+@case("standin_tree_matches_test_app")
+def _(suite):
+    app = suite.app
+    lines = suite.bed.probe("tree", app.hwnd)
+    expect(lines and "error" not in lines[0], f"uia_dump failed: {lines[:1]}")
+    for mode in ("cache", "current"):
+        by_aid = {line["element"]["aid"]: line for line in lines if line["mode"] == mode}
+        for control in app.controls:
+            seen = by_aid.get(str(control["id"]))
+            expect(seen is not None, f"{mode}: no element for control {control['id']}")
+            expect_equal(seen["element"]["rect"], control["rect"], f"{mode}: rectangle of {control['id']}")
+            expect_equal(seen["element"]["hwnd"], control["hwnd"], f"{mode}: window of {control['id']}")
+        rows = [line["element"] for line in lines if line["mode"] == mode and line["element"]["type"] == 50007]
+        expect_equal([r["name"] for r in rows], [i["text"] for i in app.items], f"{mode}: list items")
+        expect_equal([r["rect"] for r in rows], [i["rect"] for i in app.items], f"{mode}: item rectangles")
+    strip = [{k: v for k, v in line["element"].items() if k not in ("patterns", "read_only")}
+             for line in lines]
+    half = len(strip) // 2
+    expect_equal(strip[half:], strip[:half], "current reading against the cached reading")
+
+
+@case("standin_invoke_blocks_until_modal_dialog_closes")
+def _(suite):
+    bed, app = suite.bed, suite.app
+    mark = len(app.log.events())
+    invoker = bed.spawn([bed.wine, "C:\\uiad\\uia_dump.exe", "act", str(app.control(102)["hwnd"]), "invoke"])
+    opened = app.log.wait_for(lambda e: e["event"] == "dialog_open", 15, after=mark)
+    expect(opened is not None, "the button's click did not open the dialog")
+    time.sleep(1.0)
+    expect(invoker.poll() is None, "Invoke returned while the modal dialog was open")
+    close_dialog_with_ok(bed)
+    closed = app.log.wait_for(lambda e: e["event"] == "dialog_closed", 10, after=mark)
+    expect(closed is not None and closed["result"] == 1, f"dialog not closed with OK: {closed}")
+    invoker.wait(10)
+    expect_equal(invoker.returncode, 0, "status of the blocked Invoke")
+
+
+@case("ready_line_then_ping")
+def _(suite):
+    daemon = suite.daemon()
+    expect_equal(suite.ready_line, '{"event":"ready","ok":true}\n', "first line")
+    expect_equal(daemon.request({"cmd": "ping"}), {"ok": True, "pong": True}, "ping")
+
+
+@case("windows_lists_the_desktop")
+def _(suite):
+    app = suite.app
+    _, notepad = suite.notepad
+    listed = suite.daemon().request({"cmd": "windows"})
+    expect(listed.get("ok") is True, f"windows failed: {listed}")
+    by_id = {w["id"]: w for w in listed["windows"]}
+    left, top, right, bottom = app.rect
+    expect_equal(by_id.get(str(app.hwnd)),
+                 {"id": str(app.hwnd), "pos": [left, top], "size": [right - left, bottom - top],
+                  "title": app.title}, "the test application's entry")
+    expect(str(notepad["hwnd"]) in by_id, "notepad is not listed")
+    visible = {str(w["hwnd"]) for w in suite.bed.top_level_windows()}
+    expect_equal(set(by_id), visible, "listed windows against the visible titled windows")
+    filtered = suite.daemon().request({"cmd": "windows", "app": "uiad TEST"})
+    expect_equal([w["id"] for w in filtered["windows"]], [str(app.hwnd)], "windows filtered by 'uiad TEST'")
+
+
+@case("list_apps_names_processes")
+def _(suite):
+    _, notepad = suite.notepad
+    answer = suite.daemon().request({"cmd": "list_apps"})
+    expect(answer.get("ok") is True, f"list_apps failed: {answer}")
+    apps = answer["apps"]
+    expect({"name": suite.app.title, "process": "uiad_test_app"} in apps, f"test application missing: {apps}")
+    expect({"name": notepad["title"], "process": "notepad"} in apps, f"notepad missing: {apps}")
+    names = [a["name"] for a in apps]
+    expect_equal(len(names), len(set(names)), "one entry per title")
+
+
+@case("foreground_names_the_foreground_window")
+def _(suite):
+    answer = suite.daemon().request({"cmd": "foreground"})
+    window = suite.foreground()
+    expected = {"hwnd": window["hwnd"], "ok": True, "title": window["title"]} if window else \
+        {"hwnd": 0, "ok": True, "title": ""}
+    expect_equal(answer, expected, "foreground")
+
+
+@case("probe_before_any_scan")
+def _(suite):
+    answer = suite.daemon().request({"cmd": "probe", "app": "never scanned", "id": "auto:101"})
+    expect_equal(answer, {"ok": True, "reason": "no_session", "valid": False}, "probe")
+
+
+@case("scan_test_app_cached")
+def _(suite):
+    check_scan_of_test_app(suite, "cache")
+
+
+@case("scan_test_app_current_matches_cached")
+def _(suite):
+    current = check_scan_of_test_app(suite, "current")
+    cached = scan(suite, suite.app.title, "cache")
+    expect_equal(current["ui_block"], cached["ui_block"], "ui_block of the two strategies")
+    expect_equal(current["elements"], cached["elements"], "elements of the two strategies")
+
+
+@case("scan_depth_limit_leaves_descendant_windows_to_the_supplement_pass")
+def _(suite):
+    # The combo box's edit and the panel's two controls sit at depth 2.
+    for strategy in ("cache", "current"):
+        answer = check_scan_of_test_app(suite, strategy, max_depth=1)
+        expect("\n\n  <input e=\"auto:1001\"" in answer["ui_block"], f"{strategy}: no supplement block")
+
+
+@case("scan_without_app_scans_the_foreground_window")
+def _(suite):
+    window = suite.foreground()
+    expect(window is not None, "no window has the foreground")
+    answer = suite.daemon().request({"cmd": "scan", "max_elements": 1}, timeout=60)
+    expect_equal({k: answer.get(k) for k in ("app", "title", "element_count", "truncated", "ok")},
+                 {"app": window["title"].lower(), "title": window["title"], "element_count": 1,
+                  "truncated": True, "ok": True}, "scan without app")
+    expect_equal(suite.daemon().request({"cmd": "probe", "app": window["title"], "id": "idx:1"}),
+                 {"ok": True, "reason": "no_handle", "valid": False}, "probe of an id the scan did not make")
+
+
+@case("scan_notepad_both_strategies")
+def _(suite):
+    cached = check_scan_of_notepad(suite, "cache")
+    current = check_scan_of_notepad(suite, "current")
+    expect_equal(current["ui_block"], cached["ui_block"], "ui_block of the two strategies")
+
+
+@case("probe_answers_from_the_session")
+def _(suite):
+    daemon = suite.daemon()
+    scan(suite, "UIAD Test App", "cache")
+    valid = {"ok": True, "valid": True}
+    for app, element_id, expected in [
+            ("uiad test app", "auto:101", valid),
+            ("UIAD TEST APP", "e:auto:101", valid),
+            ("uiad test app", "E:name:row:Item_30", valid),
+            ("uiad test app", "auto:160", {"ok": True, "reason": "no_handle", "valid": False}),
+            ("uiad test app", "", {"ok": True, "reason": "no_handle", "valid": False}),
+            (" uiad test app", "auto:101", {"ok": True, "reason": "no_session", "valid": False})]:
+        expect_equal(daemon.request({"cmd": "probe", "app": app, "id": element_id}), expected,
+                     f"probe {app!r} {element_id!r}")
+
+
+def closed_app(suite):
+    """A second test application, scanned and then ended: made once, for the
+    cases about elements whose window is gone. Returns (app, scan answer)."""
+    if not hasattr(suite, "_closed_app"):
+        bed = suite.bed
+        doomed = bed.start_test_app("closed", title="UIAD Closed App")
+        try:
+            answer = suite.daemon().request({"cmd": "scan", "app": "UIAD Closed App", "strategy": "cache"},
+                                            timeout=60)
+        except Failure as error:  # the stand-in's case still runs
+            answer = {"error": str(error)}
+        held = bed.probe("hold", doomed.control(131)["hwnd"])
+        bed.stop(doomed.process)
+        expect(bed.wait_until(lambda: all(w["hwnd"] != doomed.hwnd for w in bed.top_level_windows()), 10),
+               "the ended application's window is still there")
+        suite._closed_app = (doomed, answer, held)
+    return suite._closed_app
+
+
+@case("standin_element_of_closed_window_not_available")
+def _(suite):
+    _, _, held = closed_app(suite)
+    expect_equal(held, [{"hr": "0x00000000"}], "holding the edit's element")
+    expect_equal(suite.bed.probe("held"),
+                 [{"process_id_hr": "0x80040201", "cached_name_hr": "0x00000000", "cached_name": "",
+                   "pattern_hr": "0x80040201"}], "reads of the closed window's element")
+
+
+@case("stale_element_after_window_closes")
+def _(suite):
+    _, scanned, _ = closed_app(suite)
+    expect(scanned.get("ok") is True, f"scan before the close failed: {scanned}")
+    daemon = suite.daemon()
+    expect_equal(daemon.request({"cmd": "probe", "app": "uiad closed app", "id": "auto:131"}),
+                 {"ok": True, "valid": True}, "probe of the closed window's element")
+    expect_equal(daemon.request({"cmd": "scan", "app": "UIAD Closed App"}),
+                 {"error": "window not found: UIAD Closed App", "ok": False}, "scan of the closed window")
+    # The stale message itself comes from click and set_value, whose cases join
+    # this one when those commands are built; the element's provider already
+    # answers 0x80040201 (standin_element_of_closed_window_not_available).
+
+
+@case("shutdown_ends_with_status_zero")
+def _(suite):
+    daemon = suite.fresh_daemon()
+    expect_equal(daemon.line(timeout=30), '{"event":"ready","ok":true}\n', "first line")
+    daemon.send('{"cmd":"shutdown"}\n{"cmd":"ping"}')
+    expect_equal(daemon.line(), '{"event":"shutting_down","ok":true}\n', "answer to shutdown")
+    expect_equal(daemon.raw_line(timeout=15), None, "output after shutting_down")
+    expect_equal(daemon.finish(), 0, "exit status")
+
+
+@case("standin_patterns_act_on_controls")
+def _(suite):
+    bed = suite.bed
+    app = bed.start_test_app("patterns", title="UIAD Pattern App")
+    hwnd = {c["id"]: c["hwnd"] for c in app.controls}
+
+    def act(control_id, action, argument=None, expect_hr="0x00000000"):
+        mark = len(app.log.events())
+        answer = bed.probe("act", hwnd[control_id], action, *([argument] if argument is not None else []))
+        expect_equal(answer[-1]["hr"], expect_hr, f"{action} on {control_id}")
+        return answer, mark
+
+    def logged(event, mark, **fields):
+        found = app.log.wait_for(lambda e: e["event"] == event and all(e.get(k) == v for k, v in fields.items()),
+                                 5, after=mark)
+        expect(found is not None, f"the application did not log {event} {fields}")
+
+    answer, mark = act(111, "toggle")
+    expect_equal(answer[-1]["element"]["toggle"], 1, "toggle state after Toggle")
+    logged("click", mark, id=111)
+    answer, mark = act(122, "select")
+    expect_equal(answer[-1]["element"]["selected"], True, "Green selected")
+    red = [line["element"] for line in bed.probe("tree", app.hwnd)
+           if line["mode"] == "current" and line["element"]["aid"] == "121"]
+    expect_equal(red[0]["selected"], False, "Red after selecting Green")
+    answer, mark = act(140, "item", 5)
+    expect_equal(answer[-1]["element"]["name"], "Item 6", "the sixth item")
+    logged("select", mark, id=140, index=5)
+    # A single-line edit: multi-line ones send no EN_CHANGE for WM_SETTEXT.
+    answer, mark = act(131, "set_value", "typed by the stand-in")
+    expect_equal(answer[-1]["element"]["value"], "typed by the stand-in", "value after SetValue")
+    logged("change", mark, id=131, text="typed by the stand-in")
+    act(133, "set_value", "refused", expect_hr="0x80131509")
+    act(103, "invoke", expect_hr="0x80040200")
+    answer, _ = act(140, "scroll", 4)
+    expect(answer[0]["vertical_percent"] > 0, f"list not scrolled: {answer[0]}")
+    answer, mark = act(160, "scroll", 3)
+    logged("scroll", mark, id=160, pos=10)
+    act(150, "expand")
+    act(150, "collapse")
+    # The element under a point and the focused element.
+    left, top, right, bottom = app.control(101)["rect"]
+    at_point = bed.probe("point", (left + right) // 2, (top + bottom) // 2)
+    expect_equal(at_point[0]["element"]["aid"], "101", "element at the centre of button 101")
+    # A SysLink's Invoke follows the link, which opens the modal dialog.
+    mark = len(app.log.events())
+    invoker = bed.spawn([bed.wine, "C:\\uiad\\uia_dump.exe", "act", str(hwnd[104]), "invoke"])
+    logged("link", mark, id=104)
+    close_dialog_with_ok(bed)
+    logged("dialog_closed", mark, result=1)
+    invoker.wait(10)
+    bed.stop(app.process)
+
+
+# ---------------------------------------------------------------- Wine facts
+# What tests/wine/README.md says about Wine, measured again on every run.
+
+def facts(suite):
+    if not hasattr(suite, "_facts"):
+        mark = len(suite.app.log.events())
+        lines = suite.bed.run("wine_facts.exe", suite.app.hwnd)
+        expect(lines, "wine_facts printed nothing")
+        suite._facts = lines[0]
+        suite._facts_events = suite.app.log.events()[mark:]
+    return suite._facts
+
+
+@case("wine_fact_print_window_of_other_process_draws_nothing")
+def _(suite):
+    f = facts(suite)
+    expect_equal(f["print_window_result"], 1, "PrintWindow result")
+    expect_equal(f["print_window_untouched_pixels"], f["print_window_pixels"], "pixels left untouched")
+    printed = [e for e in suite._facts_events if e["event"] in ("print", "printclient")]
+    expect_equal(printed, [], "WM_PRINT or WM_PRINTCLIENT received by the window")
+
+
+@case("wine_fact_menu_of_other_process_unreadable")
+def _(suite):
+    f = facts(suite)
+    expect_equal(f["menu_handle_nonzero"], 1, "GetMenu gives a handle")
+    expect_equal(f["menu_item_count"], -1, "GetMenuItemCount")
+    expect_equal(f["menu_item_info_ok"], 0, "GetMenuItemInfoW")
+    expect_equal(f["menu_bar_info_ok"], 0, "GetMenuBarInfo")
+
+
+@case("wine_fact_edit_text_of_other_process_needs_wm_gettext")
+def _(suite):
+    f = facts(suite)
+    expect_equal(f["edit_get_window_text"], "", "GetWindowTextW")
+    expect_equal(f["edit_send_timeout_text"], "alice", "SendMessageTimeoutW(WM_GETTEXT)")
+
+
+@case("wine_fact_no_system_text_for_automation_codes")
+def _(suite):
+    f = facts(suite)
+    expect_equal(f["message_text_length_class_not_registered"], 0, "text for 0x80040154")
+    expect_equal(f["message_text_length_element_not_available"], 0, "text for 0x80040201")
+
+
+# --------------------------------------------------------------------- runner
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
+    parser.add_argument("--no-build", action="store_true", help="do not build missing programs")
+    parser.add_argument("--keep", action="store_true", help="keep the prefix and logs")
+    parser.add_argument("cases", nargs="*", help="run only these cases")
+    args = parser.parse_args()
+    log = lambda text: print(f"# {text}", flush=True)  # noqa: E731
+
+    def interrupted(signum, frame):
+        raise KeyboardInterrupt
+    signal.signal(signal.SIGTERM, interrupted)
+
+    started = time.monotonic()
+    build_dir = Path(os.environ.get("UIAD_WINE_BUILD", REPO / "build-wine")).resolve()
+    binaries = Binaries(build_dir, os.environ.get("UIAD_EXE"))
+    selected = [c for c in CASES if not args.cases or c[0] in args.cases]
+    passed = failed = 0
+
+    def report(name, error=None, seconds=0.0):
+        nonlocal passed, failed
+        if error is None:
+            passed += 1
+            print(f"PASS {name} ({seconds:.1f} s)", flush=True)
+        else:
+            failed += 1
+            print(f"FAIL {name} ({seconds:.1f} s): {error}", flush=True)
+
+    ensure_packages(RUN_PACKAGES, log)
+    if binaries.missing() and not args.no_build:
+        ensure_packages(BUILD_PACKAGES, log)
+        binaries.build(log)
+    bed = WineBed(binaries, log)
+    try:
+        missing = binaries.missing()
+        if missing:
+            raise Failure(f"not built: {', '.join(missing)} (in {build_dir})")
+        if not binaries.uiad_exe.exists():
+            log(f"uiad.exe not found at {binaries.uiad_exe}: the daemon cases will fail")
+        bed.start()
+        suite = Suite(bed)
+        phases = [[c for c in selected if c[2]], [c for c in selected if not c[2]]]
+        for index, phase in enumerate(phases):
+            if index == 1:
+                bed.register_standin()
+                suite.notepad = bed.start_notepad("hello.txt", NOTEPAD_TEXT)
+                # Started last, so it has the foreground.
+                suite.app = bed.start_test_app("app")
+            for name, function, _ in phase:
+                if time.monotonic() - started > TIME_BUDGET_S:
+                    report(name, f"not run: the suite's {TIME_BUDGET_S} s are spent")
+                    continue
+                case_started = time.monotonic()
+                try:
+                    function(suite)
+                    report(name, seconds=time.monotonic() - case_started)
+                except Failure as error:
+                    report(name, str(error), time.monotonic() - case_started)
+                except Exception as error:  # a broken case must not stop the suite
+                    report(name, f"{type(error).__name__}: {error}\n{traceback.format_exc(limit=3)}",
+                           time.monotonic() - case_started)
+    except Failure as error:
+        report("setup", str(error))
+    except KeyboardInterrupt:
+        report("setup", "interrupted")
+    finally:
+        if args.keep:
+            log(f"kept {bed.work}")
+            bed.processes.clear()
+        else:
+            bed.cleanup()
+    log(f"suite ran {time.monotonic() - started:.1f} s")
+    print(f"{passed} passed, {failed} failed", flush=True)
+    return 0 if failed == 0 else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())

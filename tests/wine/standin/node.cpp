@@ -1,0 +1,495 @@
+// Reads elements from Win32 the way the system's window proxies present them.
+#include "standin/node.h"
+
+#include <cwctype>
+
+#include "standin/scrolling.h"
+
+namespace standin {
+namespace {
+
+constexpr UINT kSendTimeoutMs = 2000;
+// Window chains change while they are walked; this bounds a walk that would
+// otherwise follow a chain that keeps growing.
+constexpr int kMaxSiblings = 20000;
+
+std::wstring class_name(HWND hwnd) {
+  wchar_t buffer[256] = {};
+  const int n = GetClassNameW(hwnd, buffer, 256);
+  std::wstring name(buffer, n > 0 ? n : 0);
+  for (wchar_t& c : name) c = static_cast<wchar_t>(std::towlower(c));
+  return name;
+}
+
+LONG style_of(HWND hwnd) { return GetWindowLongW(hwnd, GWL_STYLE); }
+
+bool is_top_level(HWND hwnd) {
+  const HWND parent = GetAncestor(hwnd, GA_PARENT);
+  return parent == nullptr || parent == GetDesktopWindow();
+}
+
+// "&Save" is shown as Save; "&&" is a literal ampersand.
+std::wstring strip_mnemonic(const std::wstring& text) {
+  std::wstring out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == L'&' && i + 1 < text.size()) {
+      out += text[++i];
+    } else if (text[i] != L'&') {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
+// A SysLink's text carries <a> mark-up; its name is the text without it.
+std::wstring strip_markup(const std::wstring& text) {
+  std::wstring out;
+  bool in_tag = false;
+  for (wchar_t c : text) {
+    if (c == L'<') {
+      in_tag = true;
+    } else if (c == L'>' && in_tag) {
+      in_tag = false;
+    } else if (!in_tag) {
+      out += c;
+    }
+  }
+  return out;
+}
+
+int list_count(HWND list) {
+  bool ok = false;
+  const LRESULT count = send_with_timeout(list, LB_GETCOUNT, 0, 0, &ok);
+  return ok && count > 0 ? static_cast<int>(count) : 0;
+}
+
+bool list_has_strings(HWND list) {
+  const LONG style = style_of(list);
+  return (style & (LBS_OWNERDRAWFIXED | LBS_OWNERDRAWVARIABLE)) == 0 || (style & LBS_HASSTRINGS) != 0;
+}
+
+std::wstring list_item_text(HWND list, int item) {
+  if (!list_has_strings(list)) return {};
+  bool ok = false;
+  const LRESULT length = send_with_timeout(list, LB_GETTEXTLEN, item, 0, &ok);
+  if (!ok || length <= 0 || length > (1 << 20)) return {};
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  const LRESULT copied =
+      send_with_timeout(list, LB_GETTEXT, item, reinterpret_cast<LPARAM>(text.data()), &ok);
+  if (!ok || copied <= 0) return {};
+  text.resize(static_cast<size_t>(copied));
+  return text;
+}
+
+// The item's rectangle on screen; empty while the item is scrolled out of view.
+RECT list_item_rect(HWND list, int item) {
+  RECT item_rect{};
+  bool ok = false;
+  if (send_with_timeout(list, LB_GETITEMRECT, item, reinterpret_cast<LPARAM>(&item_rect), &ok) ==
+          LB_ERR ||
+      !ok) {
+    return {};
+  }
+  RECT client{};
+  GetClientRect(list, &client);
+  RECT visible{};
+  if (!IntersectRect(&visible, &item_rect, &client)) return {};
+  MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&visible), 2);
+  return visible;
+}
+
+// The window with the keyboard focus system-wide: the focus window of the
+// thread that owns the foreground window.
+HWND system_focus_window() {
+  const HWND foreground = GetForegroundWindow();
+  if (foreground == nullptr) return nullptr;
+  GUITHREADINFO info{};
+  info.cbSize = sizeof(info);
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(foreground, nullptr), &info)) return nullptr;
+  return info.hwndFocus;
+}
+
+int list_caret(HWND list) {
+  bool ok = false;
+  const LRESULT caret = send_with_timeout(list, LB_GETCARETINDEX, 0, 0, &ok);
+  return ok ? static_cast<int>(caret) : -1;
+}
+
+bool has_keyboard_focus(const Node& node, Kind kind) {
+  if (kind == Kind::Desktop) return false;
+  if (system_focus_window() != node.hwnd) return false;
+  // A list box with items passes the focus on to the item with the caret.
+  if (kind == Kind::ListItem) return list_caret(node.hwnd) == node.item;
+  if (kind == Kind::List) return list_count(node.hwnd) == 0;
+  return true;
+}
+
+std::wstring name_of(const Node& node, Kind kind) {
+  switch (kind) {
+    case Kind::Desktop:
+      return L"Desktop";
+    case Kind::ListItem:
+      return list_item_text(node.hwnd, node.item);
+    case Kind::Edit:
+    case Kind::ComboBox:
+    case Kind::List:
+      return {};  // their text is the Value, not the Name
+    case Kind::PushButton:
+    case Kind::CheckBox:
+    case Kind::RadioButton:
+    case Kind::GroupBox:
+      return strip_mnemonic(window_text(node.hwnd));
+    case Kind::Text:
+      if (style_of(node.hwnd) & SS_NOPREFIX) return window_text(node.hwnd);
+      return strip_mnemonic(window_text(node.hwnd));
+    case Kind::Hyperlink:
+      return strip_markup(window_text(node.hwnd));
+    case Kind::Window:
+    case Kind::Pane:
+    case Kind::ScrollBar:
+      return window_text(node.hwnd);
+  }
+  return {};
+}
+
+std::wstring automation_id_of(const Node& node) {
+  if (node.item >= 0 || (style_of(node.hwnd) & WS_CHILD) == 0) return {};
+  const int id = GetDlgCtrlID(node.hwnd);
+  return id == 0 ? std::wstring() : std::to_wstring(id);
+}
+
+RECT bounds_of(const Node& node, Kind kind) {
+  if (kind == Kind::ListItem) return list_item_rect(node.hwnd, node.item);
+  RECT rect{};
+  GetWindowRect(node.hwnd, &rect);
+  return rect;
+}
+
+bool value_is_read_only(const Node& node, Kind kind) {
+  const LONG style = style_of(node.hwnd);
+  if (kind == Kind::Edit) return (style & ES_READONLY) != 0;
+  return (style & 3) == CBS_DROPDOWNLIST;
+}
+
+bool is_selected(const Node& node, Kind kind) {
+  bool ok = false;
+  if (kind == Kind::RadioButton) {
+    return send_with_timeout(node.hwnd, BM_GETCHECK, 0, 0, &ok) == BST_CHECKED && ok;
+  }
+  return send_with_timeout(node.hwnd, LB_GETSEL, node.item, 0, &ok) > 0 && ok;
+}
+
+// Visible child windows in Z order.
+void append_child_windows(HWND parent, std::vector<Node>& out) {
+  HWND child = GetWindow(parent, GW_CHILD);
+  for (int i = 0; child != nullptr && i < kMaxSiblings; ++i) {
+    if (IsWindowVisible(child)) out.push_back(Node::of(child));
+    child = GetWindow(child, GW_HWNDNEXT);
+  }
+}
+
+bool contains(const RECT& rect, POINT point) {
+  return point.x >= rect.left && point.x < rect.right && point.y >= rect.top &&
+         point.y < rect.bottom;
+}
+
+}  // namespace
+
+LRESULT send_with_timeout(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam, bool* ok) {
+  DWORD_PTR result = 0;
+  const LRESULT sent =
+      SendMessageTimeoutW(hwnd, message, wparam, lparam, SMTO_ABORTIFHUNG, kSendTimeoutMs, &result);
+  *ok = sent != 0;
+  return sent != 0 ? static_cast<LRESULT>(result) : 0;
+}
+
+std::wstring window_text(HWND hwnd) {
+  bool ok = false;
+  const LRESULT length = send_with_timeout(hwnd, WM_GETTEXTLENGTH, 0, 0, &ok);
+  if (!ok) {
+    // A hung window still has the text the window manager keeps for it.
+    wchar_t buffer[512] = {};
+    const int n = InternalGetWindowText(hwnd, buffer, 512);
+    return std::wstring(buffer, n > 0 ? n : 0);
+  }
+  if (length <= 0 || length > (1 << 20)) return {};
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  const LRESULT copied = send_with_timeout(hwnd, WM_GETTEXT, text.size(),
+                                           reinterpret_cast<LPARAM>(text.data()), &ok);
+  if (!ok || copied <= 0) return {};
+  text.resize(static_cast<size_t>(copied));
+  return text;
+}
+
+Node desktop_node() { return Node::of(GetDesktopWindow()); }
+
+bool is_alive(const Node& node) {
+  if (node.hwnd == nullptr || !IsWindow(node.hwnd)) return false;
+  if (GetWindowThreadProcessId(node.hwnd, nullptr) != node.thread) return false;
+  return node.item < 0 || node.item < list_count(node.hwnd);
+}
+
+Kind kind_of(const Node& node) {
+  if (node.item >= 0) return Kind::ListItem;
+  if (node.hwnd == GetDesktopWindow()) return Kind::Desktop;
+  const std::wstring cls = class_name(node.hwnd);
+  if (cls == L"button") {
+    switch (style_of(node.hwnd) & BS_TYPEMASK) {
+      case BS_CHECKBOX:
+      case BS_AUTOCHECKBOX:
+      case BS_3STATE:
+      case BS_AUTO3STATE:
+        return Kind::CheckBox;
+      case BS_RADIOBUTTON:
+      case BS_AUTORADIOBUTTON:
+        return Kind::RadioButton;
+      case BS_GROUPBOX:
+        return Kind::GroupBox;
+      default:
+        return Kind::PushButton;
+    }
+  }
+  if (cls == L"edit" || cls.starts_with(L"richedit")) return Kind::Edit;
+  if (cls == L"static") return Kind::Text;
+  if (cls == L"listbox" || cls == L"combolbox") return Kind::List;
+  if (cls == L"combobox") return Kind::ComboBox;
+  if (cls == L"scrollbar") return Kind::ScrollBar;
+  if (cls == L"syslink") return Kind::Hyperlink;
+  return is_top_level(node.hwnd) ? Kind::Window : Kind::Pane;
+}
+
+CONTROLTYPEID control_type_of(Kind kind) {
+  switch (kind) {
+    case Kind::Desktop:
+    case Kind::Pane:
+      return UIA_PaneControlTypeId;
+    case Kind::Window:
+      return UIA_WindowControlTypeId;
+    case Kind::PushButton:
+      return UIA_ButtonControlTypeId;
+    case Kind::CheckBox:
+      return UIA_CheckBoxControlTypeId;
+    case Kind::RadioButton:
+      return UIA_RadioButtonControlTypeId;
+    case Kind::GroupBox:
+      return UIA_GroupControlTypeId;
+    case Kind::Edit:
+      return UIA_EditControlTypeId;
+    case Kind::Text:
+      return UIA_TextControlTypeId;
+    case Kind::List:
+      return UIA_ListControlTypeId;
+    case Kind::ListItem:
+      return UIA_ListItemControlTypeId;
+    case Kind::ComboBox:
+      return UIA_ComboBoxControlTypeId;
+    case Kind::ScrollBar:
+      return UIA_ScrollBarControlTypeId;
+    case Kind::Hyperlink:
+      return UIA_HyperlinkControlTypeId;
+  }
+  return UIA_PaneControlTypeId;
+}
+
+bool supports_pattern(const Node& node, PATTERNID pattern) {
+  const Kind kind = kind_of(node);
+  switch (pattern) {
+    case UIA_InvokePatternId:
+      return kind == Kind::PushButton || kind == Kind::Hyperlink;
+    case UIA_ValuePatternId:
+      return kind == Kind::Edit || kind == Kind::ComboBox;
+    case UIA_ScrollPatternId:
+      return kind == Kind::ScrollBar ||
+             (kind == Kind::List && (style_of(node.hwnd) & WS_VSCROLL) != 0);
+    case UIA_ExpandCollapsePatternId:
+      return kind == Kind::ComboBox;
+    case UIA_SelectionItemPatternId:
+      return kind == Kind::RadioButton || kind == Kind::ListItem;
+    case UIA_TogglePatternId:
+      return kind == Kind::CheckBox;
+    default:
+      return false;
+  }
+}
+
+PropertyValue read_property(const Node& node, PROPERTYID property) {
+  const Kind kind = kind_of(node);
+  const bool window = node.item < 0;
+  switch (property) {
+    case UIA_BoundingRectanglePropertyId:
+      return bounds_of(node, kind);
+    case UIA_ProcessIdPropertyId: {
+      DWORD pid = 0;
+      GetWindowThreadProcessId(node.hwnd, &pid);
+      return static_cast<int>(pid);
+    }
+    case UIA_ControlTypePropertyId:
+      return static_cast<int>(control_type_of(kind));
+    case UIA_NamePropertyId:
+      return name_of(node, kind);
+    case UIA_AcceleratorKeyPropertyId:
+    case UIA_AccessKeyPropertyId:
+    case UIA_HelpTextPropertyId:
+      return std::wstring();
+    case UIA_HasKeyboardFocusPropertyId:
+      return has_keyboard_focus(node, kind);
+    case UIA_IsKeyboardFocusablePropertyId:
+      return kind != Kind::Text && kind != Kind::GroupBox && kind != Kind::Desktop &&
+             IsWindowEnabled(node.hwnd) != FALSE;
+    case UIA_IsEnabledPropertyId:
+      return IsWindowEnabled(node.hwnd) != FALSE;
+    case UIA_AutomationIdPropertyId:
+      return automation_id_of(node);
+    case UIA_ClassNamePropertyId: {
+      if (!window) return std::wstring();
+      wchar_t buffer[256] = {};
+      const int n = GetClassNameW(node.hwnd, buffer, 256);
+      return std::wstring(buffer, n > 0 ? n : 0);
+    }
+    case UIA_IsControlElementPropertyId:
+    case UIA_IsContentElementPropertyId:
+      return true;
+    case UIA_IsPasswordPropertyId:
+      return kind == Kind::Edit && (style_of(node.hwnd) & ES_PASSWORD) != 0;
+    case UIA_NativeWindowHandlePropertyId:
+      // Handles travel as VT_I4, as UI Automation does; they fit in 32 bits.
+      return window ? static_cast<int>(reinterpret_cast<intptr_t>(node.hwnd)) : 0;
+    case UIA_IsOffscreenPropertyId: {
+      const RECT rect = bounds_of(node, kind);
+      return IsRectEmpty(&rect) != FALSE || IsWindowVisible(node.hwnd) == FALSE;
+    }
+    case UIA_FrameworkIdPropertyId:
+      return std::wstring(L"Win32");
+    default:
+      break;
+  }
+  // Pattern properties apply only where the pattern does.
+  switch (property) {
+    case UIA_ValueValuePropertyId:
+      if (supports_pattern(node, UIA_ValuePatternId)) return window_text(node.hwnd);
+      break;
+    case UIA_ValueIsReadOnlyPropertyId:
+      if (supports_pattern(node, UIA_ValuePatternId)) return value_is_read_only(node, kind);
+      break;
+    case UIA_ToggleToggleStatePropertyId:
+      if (supports_pattern(node, UIA_TogglePatternId)) {
+        bool ok = false;
+        const LRESULT check = send_with_timeout(node.hwnd, BM_GETCHECK, 0, 0, &ok);
+        if (!ok) break;
+        return check == BST_CHECKED ? kToggleOn
+                                    : (check == BST_INDETERMINATE ? kToggleIndeterminate : kToggleOff);
+      }
+      break;
+    case UIA_SelectionItemIsSelectedPropertyId:
+      if (supports_pattern(node, UIA_SelectionItemPatternId)) return is_selected(node, kind);
+      break;
+    case UIA_ExpandCollapseExpandCollapseStatePropertyId:
+      if (supports_pattern(node, UIA_ExpandCollapsePatternId)) {
+        bool ok = false;
+        const bool dropped = send_with_timeout(node.hwnd, CB_GETDROPPEDSTATE, 0, 0, &ok) != 0;
+        return dropped ? kExpanded : kCollapsed;
+      }
+      break;
+    case UIA_ScrollHorizontalScrollPercentPropertyId:
+    case UIA_ScrollVerticalScrollPercentPropertyId:
+    case UIA_ScrollHorizontalViewSizePropertyId:
+    case UIA_ScrollVerticalViewSizePropertyId:
+    case UIA_ScrollHorizontallyScrollablePropertyId:
+    case UIA_ScrollVerticallyScrollablePropertyId:
+      if (supports_pattern(node, UIA_ScrollPatternId)) {
+        const ScrollState state = scroll_state(node);
+        switch (property) {
+          case UIA_ScrollHorizontalScrollPercentPropertyId:
+            return state.horizontal_percent;
+          case UIA_ScrollVerticalScrollPercentPropertyId:
+            return state.vertical_percent;
+          case UIA_ScrollHorizontalViewSizePropertyId:
+            return state.horizontal_view_size;
+          case UIA_ScrollVerticalViewSizePropertyId:
+            return state.vertical_view_size;
+          case UIA_ScrollHorizontallyScrollablePropertyId:
+            return state.horizontally_scrollable;
+          default:
+            return state.vertically_scrollable;
+        }
+      }
+      break;
+    default:
+      break;
+  }
+  return std::monostate{};
+}
+
+std::vector<Node> children_of(const Node& node) {
+  std::vector<Node> children;
+  const Kind kind = kind_of(node);
+  if (kind == Kind::ListItem) return children;
+  if (kind == Kind::List) {
+    const int count = list_count(node.hwnd);
+    for (int i = 0; i < count; ++i) children.push_back(Node::of(node.hwnd, i));
+  }
+  append_child_windows(node.hwnd, children);
+  return children;
+}
+
+std::optional<Node> parent_of(const Node& node) {
+  if (node.item >= 0) return Node::of(node.hwnd);
+  if (node.hwnd == GetDesktopWindow()) return std::nullopt;
+  const HWND parent = GetAncestor(node.hwnd, GA_PARENT);
+  if (parent == nullptr || parent == GetDesktopWindow()) return desktop_node();
+  return Node::of(parent);
+}
+
+std::optional<Node> node_from_point(POINT screen_point) {
+  const HWND hit = WindowFromPoint(screen_point);
+  if (hit == nullptr) return desktop_node();
+  // WindowFromPoint passes over disabled controls and group-box contents
+  // unevenly; descend from the top-level window through the visible children,
+  // preferring a control over a group box that merely frames it.
+  Node current = Node::of(GetAncestor(hit, GA_ROOT));
+  for (int depth = 0; depth < 64; ++depth) {
+    std::optional<Node> next;
+    std::optional<Node> group_box;
+    HWND child = GetWindow(current.hwnd, GW_CHILD);
+    for (int i = 0; child != nullptr && i < kMaxSiblings; ++i, child = GetWindow(child, GW_HWNDNEXT)) {
+      if (!IsWindowVisible(child)) continue;
+      RECT rect{};
+      if (!GetWindowRect(child, &rect) || !contains(rect, screen_point)) continue;
+      if (kind_of(Node::of(child)) == Kind::GroupBox) {
+        if (!group_box) group_box = Node::of(child);
+        continue;
+      }
+      next = Node::of(child);
+      break;
+    }
+    if (!next) next = group_box;
+    if (!next) break;
+    current = *next;
+  }
+  if (kind_of(current) == Kind::List) {
+    POINT client = screen_point;
+    ScreenToClient(current.hwnd, &client);
+    bool ok = false;
+    const LRESULT hit_item = send_with_timeout(current.hwnd, LB_ITEMFROMPOINT, 0,
+                                               MAKELPARAM(client.x, client.y), &ok);
+    const int index = LOWORD(hit_item);
+    if (ok && HIWORD(hit_item) == 0 && index < list_count(current.hwnd)) {
+      return Node::of(current.hwnd, index);
+    }
+  }
+  return current;
+}
+
+Node focused_node() {
+  const HWND foreground = GetForegroundWindow();
+  if (foreground == nullptr) return desktop_node();
+  const HWND focus = system_focus_window();
+  const Node node = Node::of(focus != nullptr ? focus : foreground);
+  if (kind_of(node) == Kind::List) {
+    const int caret = list_caret(node.hwnd);
+    if (caret >= 0 && caret < list_count(node.hwnd)) return Node::of(node.hwnd, caret);
+  }
+  return node;
+}
+
+}  // namespace standin
