@@ -1,0 +1,97 @@
+// Event lines and their optional file mirror.
+#include "platform/sim/event_log.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+
+#include "platform/sim/text.h"
+
+namespace uiad::sim {
+
+EventLine::EventLine(std::int64_t t_ms, std::string_view type) {
+  text_ = "{\"t\":" + std::to_string(t_ms) + ",\"type\":";
+  append_json_string(text_, type);
+}
+
+void EventLine::key(std::string_view name) {
+  text_.push_back(',');
+  append_json_string(text_, name);
+  text_.push_back(':');
+}
+
+EventLine& EventLine::num(std::string_view name, std::int64_t value) {
+  key(name);
+  text_ += std::to_string(value);
+  return *this;
+}
+
+EventLine& EventLine::unum(std::string_view name, std::uint64_t value) {
+  key(name);
+  text_ += std::to_string(value);
+  return *this;
+}
+
+EventLine& EventLine::real(std::string_view name, double value) {
+  key(name);
+  if (!std::isfinite(value)) {
+    text_ += "null";
+  } else if (value == std::floor(value) && std::fabs(value) < 1e15) {
+    text_ += std::to_string(static_cast<std::int64_t>(value));
+  } else {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%.17g", value);
+    text_ += buffer;
+  }
+  return *this;
+}
+
+EventLine& EventLine::str(std::string_view name, std::string_view utf8) {
+  key(name);
+  append_json_string(text_, utf8);
+  return *this;
+}
+
+EventLine& EventLine::boolean(std::string_view name, bool value) {
+  key(name);
+  text_ += value ? "true" : "false";
+  return *this;
+}
+
+EventLine& EventLine::raw(std::string_view name, std::string_view json) {
+  key(name);
+  text_ += json;
+  return *this;
+}
+
+std::string EventLine::finish() const { return text_ + "}"; }
+
+EventLog::~EventLog() {
+  if (file_ != nullptr) std::fclose(file_);
+}
+
+bool EventLog::open_file(const std::string& path, std::string& error) {
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (file == nullptr) {
+    error = "cannot open event log '" + path + "': " + std::strerror(errno);
+    return false;
+  }
+  if (file_ != nullptr) std::fclose(file_);
+  file_ = file;
+  for (const auto& line : lines_) add_to_file_only(line);
+  return true;
+}
+
+void EventLog::add(std::string line) {
+  add_to_file_only(line);
+  lines_.push_back(std::move(line));
+}
+
+void EventLog::add_to_file_only(const std::string& line) {
+  if (file_ == nullptr) return;
+  std::fwrite(line.data(), 1, line.size(), file_);
+  std::fputc('\n', file_);
+  std::fflush(file_);
+}
+
+}  // namespace uiad::sim
