@@ -19,7 +19,11 @@ constexpr std::uint32_t kNtFacilityBit = 0x10000000;
 std::string platform_error_text(platform::Com& com, platform::HResult hr) {
   const auto code = static_cast<std::uint32_t>(hr);
   std::string text;
-  if (std::optional<platform::WString> description = com.take_error_info_description()) {
+  // Taken in every case, so that a description never outlives its failure. A
+  // call that succeeded without an object left none of its own: the code 0
+  // always reads as the system text.
+  std::optional<platform::WString> description = com.take_error_info_description();
+  if (description && code != 0) {
     text = unicode::utf16_to_utf8(*description);
   } else if (code & kNtFacilityBit) {
     text = unicode::utf16_to_utf8(com.format_message(code & ~kNtFacilityBit, true));

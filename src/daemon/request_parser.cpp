@@ -3,6 +3,7 @@
 #include "daemon/request_parser.h"
 
 #include <cstddef>
+#include <cstring>
 #include <iterator>
 #include <string>
 
@@ -168,10 +169,17 @@ std::variant<Json, ParseFault> parse_request(std::string_view line) {
     // The handler reports every fault itself; this only guards the library.
     return ParseFault{library_fault_words(e.what()) + " at line 1 column 1"};
   }
-  if (ok) return value;
+  FaultDetail fault = handler.fault();
+  if (ok) {
+    // The library takes a NUL byte for the end of the text. One inside the
+    // value is a fault of its own, so a NUL here follows the value.
+    const void* nul = std::memchr(line.data(), '\0', line.size());
+    if (nul == nullptr) return value;
+    fault.words = "expected end of input";
+    fault.column = static_cast<std::size_t>(static_cast<const char*>(nul) - line.data()) + 1;
+  }
 
   // A request line holds no LF, but count them anyway so the form stays right.
-  const FaultDetail& fault = handler.fault();
   std::size_t line_number = 1;
   std::size_t line_start = 0;
   for (std::size_t i = 0; i + 1 < fault.column && i < line.size(); ++i) {

@@ -69,7 +69,8 @@ TEST_F(MainLoop, AutomationFailureUsesTheErrorInformationDescription) {
 }
 
 TEST_F(MainLoop, AutomationSuccessWithoutObjectCountsAsFailureWithCodeZero) {
-  load(R"({"faults":[{"call":"CoCreateInstance","hr":0}]})");
+  // A description left on the thread does not describe a call that succeeded.
+  load(R"({"faults":[{"call":"CoCreateInstance","hr":0,"description":"Not this one"}]})");
   EXPECT_EQ(
       run("{\"cmd\":\"ping\"}\n"),
       (Lines{

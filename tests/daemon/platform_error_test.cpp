@@ -49,6 +49,16 @@ TEST_F(PlatformErrorText, CodeAloneWhenThereIsNoText) {
             "The operation completed successfully. (0x00000000)");
 }
 
+TEST_F(PlatformErrorText, SuccessWithoutObjectUsesTheSystemTextEvenWithErrorInformation) {
+  // A description on the thread belongs to some earlier failure, not to a
+  // call that succeeded; it is dropped so no later failure picks it up.
+  com_.error_info = u"stale description";
+  com_.system_text = u"The operation completed successfully.\r\n";
+  EXPECT_EQ(platform_error_text(com_, platform::kSOk),
+            "The operation completed successfully. (0x00000000)");
+  EXPECT_FALSE(com_.error_info.has_value());
+}
+
 TEST_F(PlatformErrorText, UnpairedSurrogatesInTheTextBecomeReplacementCharacters) {
   com_.error_info = platform::WString{u'a', char16_t(0xD800)};
   EXPECT_EQ(platform_error_text(com_, platform::kEFail), "a\xEF\xBF\xBD (0x80004005)");

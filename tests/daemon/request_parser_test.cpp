@@ -57,6 +57,15 @@ TEST(RequestParser, TrailingTextIsOneFault) {
             "expected end of input at line 1 column 15");
 }
 
+TEST(RequestParser, RawNulByteIsTrailingTextNotTheEnd) {
+  // The JSON library stops at a NUL as if the text ended there.
+  EXPECT_EQ(fault_of(std::string("{\"cmd\":\"ping\"}\0", 15)),
+            "expected end of input at line 1 column 15");
+  EXPECT_EQ(fault_of(std::string("[1] \0 x", 7)), "expected end of input at line 1 column 5");
+  EXPECT_NE(fault_of(std::string("[1,\0]", 5)), "(parsed)");
+  EXPECT_NE(fault_of(std::string("\0", 1)), "(parsed)");
+}
+
 TEST(RequestParser, IsStrict) {
   for (const char* line :
        {"{'cmd':'ping'}", R"({"a":1,})", "[1,2,]", R"({"a":1}//c)", "/*c*/{}", "{a:1}", "01", "+1",

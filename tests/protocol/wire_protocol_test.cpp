@@ -69,6 +69,16 @@ TEST_F(WireProtocol, ProtocolErrors) {
              R"({"error":"unknown cmd: ping ","ok":false})"}));
 }
 
+TEST_F(WireProtocol, NulByteDoesNotEndALine) {
+  // Neither the ping before the NUL nor the shutdown after it is served.
+  const std::string line = std::string(kPing) + std::string(1, '\0') + "{\"cmd\":\"shutdown\"}\n";
+  EXPECT_EQ(
+      run(line + kPing + "\n").lines,
+      (Lines{kReadyLine,
+             R"({"error":"JSON parse: expected end of input at line 1 column 15","ok":false})",
+             kPong}));
+}
+
 TEST_F(WireProtocol, MessagesAreEscapedAsSpecified) {
   // A quotation mark, a backslash, a tab, an em dash, a control character, a
   // solidus and DEL in the echoed cmd.

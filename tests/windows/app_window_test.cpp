@@ -105,5 +105,24 @@ TEST_F(AppWindow, ProcessNamesLoseEveryTrailingLowerCaseExe) {
   EXPECT_EQ(process_base_name(os(), 12345), "Unknown");  // not a window
 }
 
+TEST_F(WindowsTest, TitlesAndImageNamesAreCutToTheirBuffers) {
+  // 512 units for titles (511 arrive), 260 for image names (259 arrive); a
+  // surrogate pair cut in half leaves an unpaired surrogate, shown as U+FFFD.
+  const std::string long_title(600, 'a');
+  const std::string cut_pair = std::string(510, 'b') + "\xF0\x9F\x98\x80";
+  const std::string image = std::string(300, 'p') + ".exe";
+  load(R"({"processes": [{"pid": 10, "image": ")" + image + R"("}], "foreground": 1,
+           "windows": [{"hwnd": 1, "title": ")" +
+       long_title + R"(", "process": 10},
+                       {"hwnd": 2, "title": ")" +
+       cut_pair + R"("}]})");
+  auto list = list_titled_windows(os().windows);
+  ASSERT_EQ(list.size(), 2u);
+  EXPECT_EQ(list[0].title, std::string(511, 'a'));
+  EXPECT_EQ(list[1].title, std::string(510, 'b') + "\xEF\xBF\xBD");
+  EXPECT_EQ(window_title(os().windows, 1), std::string(511, 'a'));
+  EXPECT_EQ(process_base_name(os(), 1), std::string(259, 'p'));
+}
+
 }  // namespace
 }  // namespace uiad::testing

@@ -61,6 +61,35 @@ TEST_F(DesktopCommands, ForegroundNamesTheWindow) {
             (Json{{"hwnd", 300}, {"ok", true}, {"title", "Untitled - Notepad"}}));
 }
 
+TEST_F(WindowsTest, FailingWindowCallsGiveEmptyValuesNotErrors) {
+  load(R"({"processes": [{"pid": 10, "image": "notepad.exe"}],
+           "faults": [{"call": "GetModuleBaseNameW"}], "foreground": 2,
+           "windows": [
+             {"hwnd": 1, "title": "Unreadable rect", "process": 10, "rect": [5, 5, 50, 50],
+              "faults": [{"call": "GetWindowRect"}]},
+             {"hwnd": 2, "title": "Unreadable title", "faults": [{"call": "GetWindowTextW"}]}]})");
+  EXPECT_EQ(
+      handle_windows(context(), Json::object()),
+      (Json{{"ok", true},
+            {"windows",
+             {{{"id", "1"}, {"pos", {0, 0}}, {"size", {0, 0}}, {"title", "Unreadable rect"}}}}}));
+  // The process was opened but its name could not be read; the handle is
+  // still closed (checked at tear-down).
+  EXPECT_EQ(
+      handle_list_apps(context(), Json::object()),
+      (Json{{"apps", {{{"name", "Unreadable rect"}, {"process", "Unknown"}}}}, {"ok", true}}));
+  EXPECT_EQ(handle_foreground(context(), Json::object()),
+            (Json{{"hwnd", 2}, {"ok", true}, {"title", ""}}));
+}
+
+TEST_F(WindowsTest, FailedEnumerationListsNothing) {
+  load(R"({"faults": [{"call": "EnumWindows"}], "windows": [{"hwnd": 1, "title": "A"}]})");
+  EXPECT_EQ(handle_windows(context(), Json::object()),
+            (Json{{"ok", true}, {"windows", Json::array()}}));
+  EXPECT_EQ(handle_list_apps(context(), Json::object()),
+            (Json{{"apps", Json::array()}, {"ok", true}}));
+}
+
 TEST(DesktopCommandsNoForeground, ReportsZeroAndEmptyTitle) {
   std::string error;
   auto desktop = sim::SimDesktop::from_scene_json(R"({"foreground": null, "windows": [{"hwnd": 5, "title": "A"}]})", error);
