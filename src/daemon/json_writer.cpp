@@ -97,8 +97,12 @@ void append_value(std::string& out, const Json& value) {
     case Json::value_t::number_float:
       append_json_double(out, value.get<double>());
       return;
+    case Json::value_t::binary: {
+      const auto& bytes = value.get_binary();
+      out.append(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+      return;
+    }
     case Json::value_t::null:
-    case Json::value_t::binary:
     case Json::value_t::discarded:
       out.append("null");
       return;
@@ -173,6 +177,19 @@ std::string serialize_json(const Json& value) {
   std::string out;
   append_value(out, value);
   return out;
+}
+
+}  // namespace uiad
+
+namespace uiad {
+
+void append_json_string(std::string& out, std::string_view text) { append_string(out, text); }
+
+// The binary type never comes out of parsing text, so it can mark text that
+// is already JSON.
+Json raw_json(std::string text) {
+  Json::binary_t::container_type bytes(text.begin(), text.end());
+  return Json::binary(std::move(bytes));
 }
 
 }  // namespace uiad

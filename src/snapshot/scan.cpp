@@ -3,8 +3,10 @@
 #include "snapshot/scan.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 
+#include "daemon/json_writer.h"
 #include "daemon/platform_error.h"
 #include "daemon/response.h"
 #include "daemon/unicode.h"
@@ -87,36 +89,85 @@ Json rounded_milliseconds(std::int64_t ns) {
   return tenths;
 }
 
-Json element_summary(const ElementRecord& r) {
-  Json summary = Json::object();
-  auto& s = summary.get_ref<Json::object_t&>();
-  // Keys go in already sorted, so every insertion lands at the end.
-  s.emplace_hint(s.end(), "cx", r.center_x);
-  s.emplace_hint(s.end(), "cy", r.center_y);
-  s.emplace_hint(s.end(), "enabled", r.enabled);
-  s.emplace_hint(s.end(), "focused", r.focused);
-  s.emplace_hint(s.end(), "h", r.height);
-  s.emplace_hint(s.end(), "id", r.automation_id);
-  s.emplace_hint(s.end(), "name", r.label);
-  s.emplace_hint(s.end(), "patterns", r.patterns);
-  s.emplace_hint(s.end(), "role", r.role);
-  s.emplace_hint(s.end(), "value", r.value);
-  s.emplace_hint(s.end(), "w", r.width);
-  return summary;
+// One summary object, its keys written in byte order.
+void append_element_summary(std::string& out, const ElementRecord& r) {
+  auto integer = [&out](std::string_view key, std::int64_t value) {
+    char digits[24];
+    out.append(key);
+    out.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
+  };
+  auto boolean = [&out](std::string_view key, bool value) {
+    out.append(key);
+    out.append(value ? "true" : "false");
+  };
+  auto text = [&out](std::string_view key, std::string_view value) {
+    out.append(key);
+    append_json_string(out, value);
+  };
+  integer("{\"cx\":", r.center_x);
+  integer(",\"cy\":", r.center_y);
+  boolean(",\"enabled\":", r.enabled);
+  boolean(",\"focused\":", r.focused);
+  integer(",\"h\":", r.height);
+  text(",\"id\":", r.automation_id);
+  text(",\"name\":", r.label);
+  out.append(",\"patterns\":[");
+  for (std::size_t i = 0; i < r.patterns.size(); ++i) {
+    if (i > 0) out.push_back(',');
+    append_json_string(out, r.patterns[i]);
+  }
+  out.push_back(']');
+  text(",\"role\":", r.role);
+  text(",\"value\":", r.value);
+  integer(",\"w\":", r.width);
+  out.push_back('}');
 }
 
+// An id with its first bytes packed big-endian, so that most comparisons of
+// the sort stay inside the vector instead of chasing each id on the heap.
+struct SortEntry {
+  std::uint64_t prefix[3];
+  const ElementRecordTable::value_type* entry;
+};
+
+SortEntry sort_entry(const ElementRecordTable::value_type& entry) {
+  SortEntry e{{0, 0, 0}, &entry};
+  const std::string& id = entry.first;
+  const std::size_t n = std::min<std::size_t>(id.size(), sizeof e.prefix);
+  for (std::size_t i = 0; i < n; ++i) {
+    e.prefix[i / 8] |= std::uint64_t{static_cast<unsigned char>(id[i])} << (56 - 8 * (i % 8));
+  }
+  return e;
+}
+
+// Byte order of the ids. Ids hold no NUL, so the zero padding of a short id
+// sorts it before every longer id that starts with it.
+bool sorts_before(const SortEntry& a, const SortEntry& b) {
+  for (int k = 0; k < 3; ++k) {
+    if (a.prefix[k] != b.prefix[k]) return a.prefix[k] < b.prefix[k];
+  }
+  return a.entry->first < b.entry->first;
+}
+
+// The `elements` map, written straight to JSON text: a scan can record
+// hundreds of thousands of elements, and a tree of JSON values for them costs
+// several times more to build and to free than the text itself.
 Json element_map(const ElementRecordTable& records) {
-  // In key order every insertion goes at the end of the map: no searching.
-  std::vector<const ElementRecordTable::value_type*> entries;
+  std::vector<SortEntry> entries;
   entries.reserve(records.size());
-  for (const auto& entry : records) entries.push_back(&entry);
-  std::sort(entries.begin(), entries.end(),
-            [](const auto* a, const auto* b) { return a->first < b->first; });
-  Json elements = Json::object();
-  auto& map = elements.get_ref<Json::object_t&>();
-  for (const auto* entry : entries)
-    map.emplace_hint(map.end(), entry->first, element_summary(entry->second));
-  return elements;
+  for (const auto& entry : records) entries.push_back(sort_entry(entry));
+  std::sort(entries.begin(), entries.end(), sorts_before);
+  std::string out;
+  out.reserve(entries.size() * 160 + 2);
+  out.push_back('{');
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    if (i > 0) out.push_back(',');
+    append_json_string(out, entries[i].entry->first);
+    out.push_back(':');
+    append_element_summary(out, entries[i].entry->second);
+  }
+  out.push_back('}');
+  return raw_json(std::move(out));
 }
 
 Json handle_scan(DaemonContext& context, const Json& request) {

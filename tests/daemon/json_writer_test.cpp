@@ -95,3 +95,18 @@ TEST(JsonWriter, AppendsToAnExistingBuffer) {
 
 }  // namespace
 }  // namespace uiad
+
+namespace uiad {
+namespace {
+
+TEST(RawJson, IsSplicedAsItStandsAmongOrdinaryMembers) {
+  std::string elements = "{";
+  append_json_string(elements, "name:button:\"OK\"");
+  elements += ":{\"cx\":1}}";
+  Json result = {{"b", raw_json(elements)}, {"a", 1.0}, {"c", raw_json("[]")}};
+  EXPECT_EQ(serialize_json(result), R"({"a":1.0,"b":{"name:button:\"OK\"":{"cx":1}},"c":[]})");
+  EXPECT_EQ(Json::parse(serialize_json(result))["b"]["name:button:\"OK\""]["cx"], 1);
+}
+
+}  // namespace
+}  // namespace uiad

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "daemon/element_lookup.h"
+#include "daemon/json_writer.h"
 #include "sim_fixture.h"
 #include "snapshot/scan.h"
 
@@ -12,9 +13,10 @@ namespace {
 
 class Scan : public testing::SimFixture {
  protected:
+  // The response as a client reads it: the element map is written as text.
   Json scan(Json request) {
     request["cmd"] = "scan";
-    return handle_scan(context(), request);
+    return Json::parse(serialize_json(handle_scan(context(), request)));
   }
   const Session& session(const std::string& key) { return context().sessions.at(key); }
 };
