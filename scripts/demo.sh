@@ -12,8 +12,11 @@ requests=(
   '{"cmd":"windows"}'
   '{"cmd":"list_apps"}'
   '{"cmd":"foreground"}'
-  '{"cmd":"scan","app":"notes"}'
-  '{"cmd":"probe","app":"notes","id":"name:button:OK"}'
+  '{"cmd":"scan"}'
+  '{"cmd":"probe","app":"PREFERENCES","id":"e:auto:1"}'
+  '{"cmd":"probe","app":"preferences","id":"name:button:Apply"}'
+  '{"cmd":"probe","app":"calculator","id":"auto:1"}'
+  '{"cmd":"scan","app":"text editor","max_depth":1}'
   '{"cmd":"shutdown"}'
 )
 responses=$(printf '%s\n' "${requests[@]}" | build/release/src/bin/uiad-sim)
@@ -23,3 +26,7 @@ for i in "${!requests[@]}"; do
   echo "> ${requests[$i]}"
   echo "< ${lines[$((i + 1))]:-}"
 done
+# The snapshot text of the first scan, as a client would print it.
+echo
+echo "ui_block of the first scan:"
+printf '%s\n' "${lines[5]}" | python3 -c 'import json, sys; print(json.loads(sys.stdin.read())["ui_block"])'

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The whole test suite: unit and protocol tests under AddressSanitizer and
 # UndefinedBehaviorSanitizer, the Windows cross build of uiad.exe, the Wine
-# end-to-end suite and a bounded fuzzing run. Ends with "N passed, M failed".
+# end-to-end suite and a bounded fuzzing run. Ends with "N passed, M failed",
+# counting every test case, with each build and the fuzzing run as one case.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -13,14 +14,35 @@ bash scripts/install-deps.sh || { echo "dependency installation failed"; exit 1;
 passed=0
 failed=0
 failures=()
-step() {  # step NAME COMMAND...: runs one stage and counts it
+stage_log=$(mktemp)
+trap 'rm -f "$stage_log"' EXIT
+# step NAME COMMAND...: runs one stage. A stage whose output ends in a line
+# "N passed, M failed" (or ctest's "... M tests failed out of T") counts its
+# cases; any other stage counts as one case.
+step() {
   local name=$1; shift
   echo "=== $name"
-  local start=$SECONDS
-  if "$@"; then
-    passed=$((passed + 1)); echo "=== $name: PASS ($((SECONDS - start)) s)"
+  local start=$SECONDS status=0
+  "$@" 2>&1 | tee "$stage_log"
+  status=${PIPESTATUS[0]}
+  local p f line
+  line=$(grep -E '^[0-9]+ passed, [0-9]+ failed$' "$stage_log" | tail -n 1)
+  if [ -n "$line" ]; then
+    p=${line%% passed*}; f=${line#*, }; f=${f%% failed*}
+  elif line=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' "$stage_log" | tail -n 1) && [ -n "$line" ]; then
+    f=$(sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\1/' <<<"$line")
+    p=$(( $(sed -E 's/.* tests failed out of ([0-9]+).*/\1/' <<<"$line") - f ))
+  elif [ "$status" -eq 0 ]; then
+    p=1; f=0
   else
-    failed=$((failed + 1)); failures+=("$name"); echo "=== $name: FAIL ($((SECONDS - start)) s)"
+    p=0; f=1
+  fi
+  [ "$status" -eq 0 ] || [ "$f" -gt 0 ] || f=1
+  passed=$((passed + p)); failed=$((failed + f))
+  if [ "$status" -eq 0 ]; then
+    echo "=== $name: PASS ($((SECONDS - start)) s)"
+  else
+    failures+=("$name"); echo "=== $name: FAIL ($((SECONDS - start)) s)"
   fi
 }
 
