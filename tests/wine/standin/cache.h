@@ -67,7 +67,7 @@ class CacheRequest final : public ComObject<IUIAutomationCacheRequest> {
   AutomationElementMode mode_ = AutomationElementMode_Full;
 };
 
-// The spec of a request made by this stand-in; E_INVALIDARG for any other.
+// The shape of a request made by this stand-in; E_INVALIDARG for any other.
 HRESULT spec_of(IUIAutomationCacheRequest* request, CacheSpec* spec);
 
 // Reads the node (and, by the scope, its children or whole subtree) now.
