@@ -149,17 +149,6 @@ void BM_ElementMap(benchmark::State& state) {
   report(state, static_cast<std::int64_t>(bed.counter));
 }
 
-void BM_FreeElementMap(benchmark::State& state) {
-  WalkedBed bed(state.range(0));
-  for (auto _ : state) {
-    state.PauseTiming();
-    auto elements = std::make_unique<uiad::Json>(uiad::element_map(bed.tables.element_records));
-    state.ResumeTiming();
-    elements.reset();
-  }
-  report(state, static_cast<std::int64_t>(bed.counter));
-}
-
 void BM_SerializeResponse(benchmark::State& state) {
   Bed bed(state.range(0));
   const uiad::Json response = uiad::handle_scan(*bed.context, {{"cmd", "scan"}, {"app", "Ledger"}});
@@ -206,7 +195,6 @@ BENCHMARK(BM_SimulatorOnly)->Arg(10000)->Arg(100000)->Unit(benchmark::kMilliseco
 BENCHMARK(BM_WalkCached)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RenderSnapshot)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ElementMap)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_FreeElementMap)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SerializeResponse)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ScanToLine)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ScanFullCost)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
