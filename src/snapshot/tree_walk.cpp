@@ -55,7 +55,26 @@ void walk_cached_children(WalkState& state, const std::vector<Ref<Element>>& chi
   }
 }
 
+// A large scan would otherwise double the table over and over, relinking
+// every node each time (about two relinks per record in all); growing it
+// fourfold brings that to one and a third.
+constexpr std::size_t kRecordTableGrowth = 4;
+
+void make_room_for_one(ElementRecordTable& records) {
+  const auto capacity = static_cast<std::size_t>(static_cast<float>(records.bucket_count()) *
+                                                 records.max_load_factor());
+  if (records.size() + 1 > capacity) records.reserve((records.size() + 1) * kRecordTableGrowth);
+}
+
 }  // namespace
+
+LiveElementTable make_live_element_table(std::vector<LiveReference>& references) {
+  LiveElementTable table;
+  table.reserve(references.size());
+  for (LiveReference& reference : references)
+    table.try_emplace(reference.entry->first, std::move(reference.element));
+  return table;
+}
 
 bool limit_reached(WalkState& state, std::uint64_t depth) {
   if (depth > state.limits.max_depth ||
@@ -74,6 +93,7 @@ const ElementRecordTable::value_type& record_element(WalkState& state, ElementRe
   // make_element_id with its table lookups folded into the insertions. A
   // try_emplace that finds its key taken moves neither key nor record; a base
   // with a hint is known to be taken, as tables only grow during a scan.
+  make_room_for_one(records);
   std::string base;
   const bool may_repeat = element_id_base(record, state.counter, base);
   std::uint64_t* next = may_repeat ? tables.id_hints.find(base) : nullptr;
@@ -94,7 +114,7 @@ const ElementRecordTable::value_type& record_element(WalkState& state, ElementRe
       }
     }
   }
-  tables.live_elements.try_emplace(entry->first, element.add_ref());
+  tables.live_references.push_back({&*entry, element.add_ref()});
   if (const std::string& automation_id = entry->second.automation_id; !automation_id.empty()) {
     if (!tables.automation_ids.insert(automation_id).second)
       tables.duplicate_automation_ids.insert(automation_id);

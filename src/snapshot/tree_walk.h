@@ -3,7 +3,8 @@
 // under its element id, within a depth limit and an element limit.
 //
 // Ownership: the tables own the records and one reference per live element;
-// nodes point into the tables and must not outlive them. Single-threaded.
+// nodes and live references point into the records table and must not outlive
+// it. Single-threaded.
 #pragma once
 
 #include <cstdint>
@@ -31,13 +32,21 @@ struct ScanLimits {
 
 using LiveElementTable = std::unordered_map<std::string, platform::Ref<platform::Element>>;
 
+// A recorded element's reference, beside its entry in element_records.
+struct LiveReference {
+  const ElementRecordTable::value_type* entry = nullptr;
+  platform::Ref<platform::Element> element;
+};
+
 // Automation ids (views into recorded records).
 using DuplicateIdSet = std::unordered_set<std::string_view>;
 
-// What one scan records: both tables hold the same ids.
+// What one scan records: one live reference per record, in walk order. The
+// references become a table only once the walk is over and their number is
+// known, so that table is never rehashed.
 struct ElementTables {
   ElementRecordTable element_records;
-  LiveElementTable live_elements;
+  std::vector<LiveReference> live_references;
   IdSuffixHints id_hints;
   // Non-empty automation ids seen once, and those seen again: kept while
   // recording so the renderer need not go over the whole table.
@@ -61,11 +70,14 @@ struct WalkState {
   ElementTables& tables;
 };
 
+// The references keyed by id; the entries stay, their references move out.
+LiveElementTable make_live_element_table(std::vector<LiveReference>& references);
+
 // True when a limit stops recording at `depth`; sets `truncated` then.
 bool limit_reached(WalkState& state, std::uint64_t depth);
 
-// Advances the counter, makes the element's id and records it in both
-// tables (one new reference on `element`). Returns the table entry.
+// Advances the counter, makes the element's id and records it with one new
+// reference on `element`. Returns the table entry.
 const ElementRecordTable::value_type& record_element(WalkState& state, ElementRecord&& record,
                                                      platform::Element& element);
 

@@ -62,7 +62,7 @@ class SupplementPass : public testing::SimFixture, public ::testing::WithParamIn
     out->entries = supplement_pass(state, desktop().platform().windows, 1, cached);
     out->text = render_snapshot(out->main ? &*out->main : nullptr, out->entries,
                                 duplicate_automation_ids(out->tables.element_records));
-    EXPECT_EQ(out->tables.element_records.size(), out->tables.live_elements.size());
+    EXPECT_EQ(out->tables.element_records.size(), out->tables.live_references.size());
     EXPECT_EQ(out->tables.element_records.size(), out->counter);
     EXPECT_EQ(out->tables.duplicate_automation_ids,
               duplicate_automation_ids(out->tables.element_records));

@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include "daemon/json_writer.h"
 #include "sim_fixture.h"
 #include "snapshot/element_reading.h"
+#include "snapshot/scan.h"
 #include "snapshot/snapshot_text.h"
 
 namespace uiad {
@@ -40,7 +42,7 @@ class TreeWalk : public testing::SimFixture, public ::testing::WithParamInterfac
     }
     if (out->node)
       render_node(*out->node, 0, duplicate_automation_ids(out->tables.element_records), out->text);
-    EXPECT_EQ(out->tables.element_records.size(), out->tables.live_elements.size());
+    EXPECT_EQ(out->tables.element_records.size(), out->tables.live_references.size());
     EXPECT_EQ(out->tables.element_records.size(), out->counter);
     EXPECT_EQ(out->tables.duplicate_automation_ids,
               duplicate_automation_ids(out->tables.element_records));
@@ -172,9 +174,27 @@ TEST_P(TreeWalk, TablesHoldOneReferencePerRecordedElement) {
   const auto before = desktop().live_element_references();
   auto out = walk(1);
   EXPECT_EQ(desktop().live_element_references() - before,
-            static_cast<std::int64_t>(out->tables.live_elements.size()));
+            static_cast<std::int64_t>(out->tables.live_references.size()));
   out.reset();
   EXPECT_EQ(desktop().live_element_references(), before);
+}
+
+// The references of a walk turn into the session's table and the walk-order
+// element map without losing, doubling or reordering anything.
+TEST_P(TreeWalk, LiveReferencesBecomeOneTableEntryPerRecord) {
+  load(kShapes);
+  auto out = walk(1);
+  ASSERT_GT(out->tables.element_records.size(), 100u);
+  EXPECT_EQ(serialize_json(element_map(out->tables.live_references)),
+            serialize_json(element_map(out->tables.element_records)));
+  const auto before = desktop().live_element_references();
+  LiveElementTable live = make_live_element_table(out->tables.live_references);
+  EXPECT_EQ(desktop().live_element_references(), before);
+  EXPECT_EQ(live.size(), out->tables.element_records.size());
+  for (const auto& [id, element] : live) {
+    EXPECT_TRUE(out->tables.element_records.contains(id)) << id;
+    EXPECT_NE(element, nullptr) << id;
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(BothStrategies, TreeWalk,
