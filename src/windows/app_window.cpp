@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "daemon/unicode.h"
+#include "platform/utf.h"
 
 namespace uiad {
 namespace {
@@ -15,24 +16,6 @@ constexpr std::string_view kTitleExclusion = "google chrome";
 
 bool is_zero_width(char32_t c) {
   return c == 0x200B || c == 0x200C || c == 0x200D || c == 0xFEFF;
-}
-
-// Decodes one scalar value from well-formed UTF-8 at `i`, advancing it.
-char32_t next_code_point(std::string_view s, std::size_t& i) {
-  const auto b0 = static_cast<unsigned char>(s[i]);
-  if (b0 < 0x80) {
-    ++i;
-    return b0;
-  }
-  int len = b0 >= 0xF0 ? 4 : b0 >= 0xE0 ? 3 : 2;
-  if (i + len > s.size()) {  // defensive: treat a cut sequence as one unit
-    ++i;
-    return 0xFFFD;
-  }
-  char32_t c = b0 & (0x7F >> len);
-  for (int k = 1; k < len; ++k) c = (c << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
-  i += len;
-  return c;
 }
 
 }  // namespace
@@ -57,7 +40,7 @@ std::string match_form(std::string_view text) {
   kept.reserve(text.size());
   for (std::size_t i = 0; i < text.size();) {
     std::size_t start = i;
-    if (!is_zero_width(next_code_point(text, i))) kept.append(text.substr(start, i - start));
+    if (!is_zero_width(platform::decode_utf8(text, i))) kept.append(text.substr(start, i - start));
   }
   return unicode::to_lower_per_char(kept);
 }

@@ -1,16 +1,16 @@
-// Text helpers of the simulator: UTF-8 and UTF-16 conversion and JSON string
-// escaping, kept here so the simulator depends on the platform headers only.
+// Text helpers of the simulator: JSON string escaping and class-name
+// comparison, kept here so the simulator depends on the platform headers only.
 #pragma once
 
 #include <string>
 #include <string_view>
 
+#include "platform/utf.h"
+
 namespace uiad::sim {
 
-// Ill-formed input becomes U+FFFD.
-std::u16string utf8_to_utf16(std::string_view text);
-// Unpaired surrogates become U+FFFD.
-std::string utf16_to_utf8(std::u16string_view text);
+using platform::utf16_to_utf8;
+using platform::utf8_to_utf16;
 
 // Appends `text` (UTF-8) as a JSON string literal, quotes included.
 void append_json_string(std::string& out, std::string_view text);
