@@ -47,7 +47,6 @@ char32_t decode_previous(std::string_view text, std::size_t& end) {
   return c;
 }
 
-
 // Appends the full default lower-case mapping of `c` (itself when it has none).
 void append_lower(std::string& out, char32_t c) {
   if (c < 0x80) {

@@ -14,9 +14,7 @@ constexpr int kTitleBufferUnits = 512;
 constexpr int kModuleNameBufferUnits = 260;
 constexpr std::string_view kTitleExclusion = "google chrome";
 
-bool is_zero_width(char32_t c) {
-  return c == 0x200B || c == 0x200C || c == 0x200D || c == 0xFEFF;
-}
+bool is_zero_width(char32_t c) { return c == 0x200B || c == 0x200C || c == 0x200D || c == 0xFEFF; }
 
 }  // namespace
 
@@ -93,15 +91,17 @@ std::string process_base_name(platform::Platform& platform, platform::Hwnd hwnd)
   static constexpr std::string_view kUnknown = "Unknown";
   const std::uint32_t pid = platform.windows.get_window_thread_process_id(hwnd).process_id;
   if (pid == 0) return std::string(kUnknown);
-  const platform::Handle process = platform.processes.open_process(
-      platform::kProcessQueryLimitedInformation, false, pid);
+  const platform::Handle process =
+      platform.processes.open_process(platform::kProcessQueryLimitedInformation, false, pid);
   if (process == 0 || process == platform::kInvalidHandleValue) return std::string(kUnknown);
-  platform::WString units = platform.processes.get_module_base_name(process, kModuleNameBufferUnits);
+  platform::WString units =
+      platform.processes.get_module_base_name(process, kModuleNameBufferUnits);
   (void)platform.processes.close_handle(process);
   if (units.empty()) return std::string(kUnknown);
   std::string name = unicode::utf16_to_utf8(units);
   constexpr std::string_view kExe = ".exe";
-  while (name.size() >= kExe.size() && name.compare(name.size() - kExe.size(), kExe.size(), kExe) == 0) {
+  while (name.size() >= kExe.size() &&
+         name.compare(name.size() - kExe.size(), kExe.size(), kExe) == 0) {
     name.resize(name.size() - kExe.size());
   }
   return name;
