@@ -52,6 +52,12 @@ struct [[nodiscard]] Result {
 template <class T>
 using Ref = std::unique_ptr<T>;
 
+// A success that handed back an object: the only result worth using.
+template <class T>
+bool usable(const Result<Ref<T>>& r) {
+  return r.succeeded() && r.value != nullptr;
+}
+
 struct Rect {
   std::int32_t left = 0;
   std::int32_t top = 0;

@@ -30,10 +30,6 @@ CheckedState checked_from(platform::ToggleState state) {
   return state == platform::ToggleState::On ? CheckedState::On : CheckedState::Off;
 }
 
-template <class T>
-bool usable(const Result<Ref<T>>& r) {
-  return r.succeeded() && r.value != nullptr;
-}
 
 // The properties common to both readers, in their order of reading.
 template <class Name, class Help, class Type, class AutoId, class Enabled, class Native>

@@ -27,10 +27,6 @@ constexpr std::string_view kCacheStrategy = "cache";
 constexpr std::string_view kCurrentStrategy = "current";
 constexpr int kClassNameBuffer = 256;
 
-template <class T>
-bool usable(const platform::Result<Ref<T>>& r) {
-  return r.succeeded() && r.value != nullptr;
-}
 
 const Json* member(const Json& request, const char* name) {
   if (!request.is_object()) return nullptr;

@@ -14,10 +14,6 @@ namespace {
 using platform::Element;
 using platform::Ref;
 
-template <class T>
-bool usable(const platform::Result<Ref<T>>& r) {
-  return r.succeeded() && r.value != nullptr;
-}
 
 struct DedupeKey {
   std::string_view role;

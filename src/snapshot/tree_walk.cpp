@@ -11,10 +11,6 @@ namespace {
 using platform::Element;
 using platform::Ref;
 
-template <class T>
-bool usable(const platform::Result<Ref<T>>& r) {
-  return r.succeeded() && r.value != nullptr;
-}
 
 // Roles whose empty control view is worth a second look through the raw view.
 bool is_walk_container(std::string_view role) {
