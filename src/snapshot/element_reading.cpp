@@ -30,7 +30,6 @@ CheckedState checked_from(platform::ToggleState state) {
   return state == platform::ToggleState::On ? CheckedState::On : CheckedState::Off;
 }
 
-
 // The properties common to both readers, in their order of reading.
 template <class Name, class Help, class Type, class AutoId, class Enabled, class Native>
 void read_identity(ElementRecord& record, Name name, Help help, Type type, AutoId auto_id,

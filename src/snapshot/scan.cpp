@@ -27,7 +27,6 @@ constexpr std::string_view kCacheStrategy = "cache";
 constexpr std::string_view kCurrentStrategy = "current";
 constexpr int kClassNameBuffer = 256;
 
-
 const Json* member(const Json& request, const char* name) {
   if (!request.is_object()) return nullptr;
   auto it = request.find(name);

@@ -14,7 +14,6 @@ namespace {
 using platform::Element;
 using platform::Ref;
 
-
 struct DedupeKey {
   std::string_view role;
   std::string_view label;

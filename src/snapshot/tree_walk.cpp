@@ -11,7 +11,6 @@ namespace {
 using platform::Element;
 using platform::Ref;
 
-
 // Roles whose empty control view is worth a second look through the raw view.
 bool is_walk_container(std::string_view role) {
   return role == "list" || role == "group" || role == "window" || role == "toolbar" ||
