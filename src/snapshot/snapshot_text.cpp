@@ -135,44 +135,57 @@ void render_line(const ElementRecord& record, std::string_view id, std::uint64_t
 
 bool render_node(const SnapshotNode& node, std::uint64_t depth, const DuplicateIdSet& duplicates,
                  std::string& out) {
-  const ElementRecord& r = *node.record;
-  if (is_transparent_group(r)) {
-    bool any = false;
-    for (const SnapshotNode& child : node.children) {
-      const std::size_t mark = out.size();
-      if (any) out += '\n';
-      if (render_node(child, depth + 1, duplicates, out)) {
-        any = true;
-      } else {
-        out.resize(mark);
-      }
+  // An explicit stack of open nodes, so a tree of any depth renders.
+  struct Frame {
+    const SnapshotNode* node;
+    std::uint64_t depth;
+    bool transparent;      // no line of its own: children shown in its place
+    bool any = false;      // a child has rendered text
+    std::size_t next = 0;  // the next child to render
+    std::size_t mark = 0;  // where the text of the child being rendered starts
+  };
+  std::vector<Frame> stack;
+  auto open = [&](const SnapshotNode& n, std::uint64_t d) {
+    const bool transparent = is_transparent_group(*n.record);
+    if (!transparent) {
+      render_line_head(*n.record, *n.id, d, duplicates, out);
+      out += '>';
     }
-    return any;
-  }
-  render_line_head(r, *node.id, depth, duplicates, out);
-  out += '>';
-  bool any = false;
-  for (const SnapshotNode& child : node.children) {
-    const std::size_t mark = out.size();
-    out += '\n';
-    if (render_node(child, depth + 1, duplicates, out)) {
-      any = true;
+    stack.push_back(Frame{&n, d, transparent});
+  };
+  open(node, depth);
+  for (;;) {
+    Frame& f = stack.back();
+    if (f.next < f.node->children.size()) {
+      f.mark = out.size();
+      // A transparent group puts no line break before its first shown child.
+      if (!f.transparent || f.any) out += '\n';
+      open(f.node->children[f.next++], f.depth + 1);
+      continue;
+    }
+    bool rendered = true;
+    if (f.transparent) {
+      rendered = f.any;
+    } else if (!f.any) {
+      // No child text: the open line becomes self-closing.
+      out.back() = '/';
+      out += '>';
     } else {
-      out.resize(mark);
+      out += '\n';
+      append_indent(out, f.depth);
+      out += "</";
+      out += f.node->record->role;
+      out += '>';
+    }
+    stack.pop_back();
+    if (stack.empty()) return rendered;
+    Frame& parent = stack.back();
+    if (rendered) {
+      parent.any = true;
+    } else {
+      out.resize(parent.mark);
     }
   }
-  if (!any) {
-    // No child text: the open line becomes self-closing.
-    out.back() = '/';
-    out += '>';
-    return true;
-  }
-  out += '\n';
-  append_indent(out, depth);
-  out += "</";
-  out += r.role;
-  out += '>';
-  return true;
 }
 
 std::string render_snapshot(const SnapshotNode* main,

@@ -38,18 +38,6 @@ std::vector<Ref<Element>> cached_children(Element& element) {
   return out;
 }
 
-// Once a limit is hit every later sibling would hit it too, so the loops stop
-// instead of visiting them one by one; the outcome is the same.
-void walk_cached_children(WalkState& state, const std::vector<Ref<Element>>& children,
-                          std::uint64_t depth, SnapshotNode& node) {
-  node.children.reserve(children.size());
-  for (const auto& child : children) {
-    if (limit_reached(state, depth)) return;
-    if (auto child_node = walk_cached(state, *child, depth))
-      node.children.push_back(std::move(*child_node));
-  }
-}
-
 // A large scan would otherwise double the table over and over, relinking
 // every node each time (about two relinks per record in all); growing it
 // fourfold brings that to one and a third.
@@ -62,6 +50,30 @@ void make_room_for_one(ElementRecordTable& records) {
 }
 
 }  // namespace
+
+SnapshotNode::~SnapshotNode() {
+  auto has_grandchildren = [](const SnapshotNode& n) {
+    for (const SnapshotNode& c : n.children) {
+      if (!c.children.empty()) return true;
+    }
+    return false;
+  };
+  if (!has_grandchildren(*this)) return;
+  // Detach every node that has children and free them one by one; each then
+  // holds only childless nodes, whose destructors return at once.
+  std::vector<SnapshotNode> pending;
+  auto detach_parents = [&](SnapshotNode& n) {
+    for (SnapshotNode& c : n.children) {
+      if (!c.children.empty()) pending.emplace_back(nullptr, nullptr, std::move(c.children));
+    }
+  };
+  detach_parents(*this);
+  while (!pending.empty()) {
+    SnapshotNode n = std::move(pending.back());
+    pending.pop_back();
+    detach_parents(n);
+  }
+}
 
 LiveElementTable make_live_element_table(std::vector<LiveReference>& references) {
   LiveElementTable table;
@@ -117,60 +129,129 @@ const ElementRecordTable::value_type& record_element(WalkState& state, ElementRe
   return *entry;
 }
 
-std::optional<SnapshotNode> walk_current(WalkState& state, Element& element, std::uint64_t depth) {
+namespace {
+
+// The walks keep their own stack of open elements instead of recursing, so
+// a tree of any depth costs heap, not call stack. Each step makes the same
+// platform calls, in the same order, as the recursive description.
+
+struct CurrentFrame {
+  SnapshotNode node;
+  std::uint64_t depth = 0;
+  Ref<platform::TreeWalker> walker;
+  Ref<Element> current;  // the child to visit next; null when done
+  std::size_t visited = 0;
+};
+
+// Reads and records one element and finds its first child. nullopt when the
+// element is left out or a limit stops it.
+std::optional<CurrentFrame> enter_current(WalkState& state, Element& element, std::uint64_t depth) {
   if (limit_reached(state, depth)) return std::nullopt;
   ElementRecord record = read_current(state.automation, element, state.focused);
   if (left_out(record)) return std::nullopt;
   const auto& entry = record_element(state, std::move(record), element);
-  SnapshotNode node{&entry.first, &entry.second, {}};
+  CurrentFrame frame{SnapshotNode{&entry.first, &entry.second, {}}, depth, {}, {}, 0};
 
   // The walker is fetched anew for every element; a childless container swaps
   // it for the raw-view walker, which then also yields the next siblings.
   auto control = state.automation.get_control_view_walker();
-  if (!usable(control)) return node;
-  Ref<platform::TreeWalker> walker = std::move(control.value);
-  auto child = walker->get_first_child_element(element);
+  if (!usable(control)) return frame;
+  frame.walker = std::move(control.value);
+  auto child = frame.walker->get_first_child_element(element);
   if (!usable(child) && is_walk_container(entry.second.role)) {
     auto raw = state.automation.get_raw_view_walker();
-    if (!usable(raw)) return node;
-    walker = std::move(raw.value);
-    child = walker->get_first_child_element(element);
+    if (!usable(raw)) return frame;
+    frame.walker = std::move(raw.value);
+    child = frame.walker->get_first_child_element(element);
   }
-  if (!usable(child)) return node;
-
-  Ref<Element> current = std::move(child.value);
-  for (std::size_t visited = 0; current && visited < kMaxChildrenPerElement; ++visited) {
-    if (limit_reached(state, depth + 1)) break;
-    if (auto child_node = walk_current(state, *current, depth + 1))
-      node.children.push_back(std::move(*child_node));
-    if (visited + 1 == kMaxChildrenPerElement) break;
-    auto next = walker->get_next_sibling_element(*current);
-    if (!next.succeeded()) break;
-    current = std::move(next.value);
-  }
-  return node;
+  if (usable(child)) frame.current = std::move(child.value);
+  return frame;
 }
 
-std::optional<SnapshotNode> walk_cached(WalkState& state, Element& element, std::uint64_t depth) {
+// Moves to the next sibling once the current child has been walked.
+void advance_current(CurrentFrame& frame) {
+  if (++frame.visited == kMaxChildrenPerElement) {
+    frame.current = nullptr;
+    return;
+  }
+  auto next = frame.walker->get_next_sibling_element(*frame.current);
+  frame.current = next.succeeded() ? std::move(next.value) : nullptr;
+}
+
+struct CachedFrame {
+  SnapshotNode node;
+  std::uint64_t depth = 0;
+  Ref<Element> raw;  // holds the raw-view cache the children come from
+  std::vector<Ref<Element>> children;
+  std::size_t next = 0;
+};
+
+std::optional<CachedFrame> enter_cached(WalkState& state, Element& element, std::uint64_t depth) {
   if (limit_reached(state, depth)) return std::nullopt;
   ElementRecord record = read_cached(element);
   if (left_out(record)) return std::nullopt;
   const auto& entry = record_element(state, std::move(record), element);
-  SnapshotNode node{&entry.first, &entry.second, {}};
+  CachedFrame frame{SnapshotNode{&entry.first, &entry.second, {}}, depth, {}, {}, 0};
 
-  std::vector<Ref<Element>> children = cached_children(element);
-  if (!children.empty()) {
-    walk_cached_children(state, children, depth + 1, node);
-    return node;
+  frame.children = cached_children(element);
+  if (frame.children.empty() && is_walk_container(entry.second.role)) {
+    auto request =
+        make_cache_request(state.automation, platform::TreeScope::Subtree, TreeView::Raw);
+    if (!usable(request)) return frame;
+    auto raw = element.build_updated_cache(*request.value);
+    if (!usable(raw)) return frame;
+    frame.raw = std::move(raw.value);
+    frame.children = cached_children(*frame.raw);
   }
-  if (!is_walk_container(entry.second.role)) return node;
-  auto request = make_cache_request(state.automation, platform::TreeScope::Subtree, TreeView::Raw);
-  if (!usable(request)) return node;
-  auto raw = element.build_updated_cache(*request.value);
-  if (!usable(raw)) return node;
-  children = cached_children(*raw.value);
-  walk_cached_children(state, children, depth + 1, node);
-  return node;
+  frame.node.children.reserve(frame.children.size());
+  return frame;
+}
+
+// Drives a walk: `enter` opens a frame for an element, `next_child` names the
+// top frame's next child (null when it is done) and `advance` moves past it.
+template <typename Frame, typename Enter, typename NextChild, typename Advance>
+std::optional<SnapshotNode> walk(WalkState& state, Element& element, std::uint64_t depth,
+                                 Enter enter, NextChild next_child, Advance advance) {
+  std::optional<Frame> first = enter(state, element, depth);
+  if (!first) return std::nullopt;
+  std::vector<Frame> stack;
+  stack.push_back(std::move(*first));
+  for (;;) {
+    Frame& top = stack.back();
+    // Once a limit is hit every later sibling would hit it too, so the
+    // element is done instead of visiting them one by one.
+    Element* child = next_child(top);
+    if (child != nullptr && !limit_reached(state, top.depth + 1)) {
+      if (std::optional<Frame> opened = enter(state, *child, top.depth + 1)) {
+        stack.push_back(std::move(*opened));
+      } else {
+        advance(top);
+      }
+      continue;
+    }
+    SnapshotNode done = std::move(top.node);
+    stack.pop_back();
+    if (stack.empty()) return done;
+    stack.back().node.children.push_back(std::move(done));
+    advance(stack.back());
+  }
+}
+
+}  // namespace
+
+std::optional<SnapshotNode> walk_current(WalkState& state, Element& element, std::uint64_t depth) {
+  return walk<CurrentFrame>(
+      state, element, depth, enter_current, [](CurrentFrame& f) { return f.current.get(); },
+      advance_current);
+}
+
+std::optional<SnapshotNode> walk_cached(WalkState& state, Element& element, std::uint64_t depth) {
+  return walk<CachedFrame>(
+      state, element, depth, enter_cached,
+      [](CachedFrame& f) {
+        return f.next < f.children.size() ? f.children[f.next].get() : nullptr;
+      },
+      [](CachedFrame& f) { ++f.next; });
 }
 
 }  // namespace uiad

@@ -55,10 +55,21 @@ struct ElementTables {
 };
 
 // A recorded element and the recorded elements below it, in walk order.
+// Destroying a tree takes no stack per level, so any depth is safe.
 struct SnapshotNode {
   const std::string* id = nullptr;        // key in element_records
   const ElementRecord* record = nullptr;  // value in element_records
   std::vector<SnapshotNode> children;
+
+  SnapshotNode() = default;
+  SnapshotNode(const std::string* id_, const ElementRecord* record_,
+               std::vector<SnapshotNode> children_ = {})
+      : id(id_), record(record_), children(std::move(children_)) {}
+  SnapshotNode(const SnapshotNode&) = default;
+  SnapshotNode(SnapshotNode&&) noexcept = default;
+  SnapshotNode& operator=(const SnapshotNode&) = default;
+  SnapshotNode& operator=(SnapshotNode&&) noexcept = default;
+  ~SnapshotNode();
 };
 
 // Everything a walk reads and advances besides the element itself.

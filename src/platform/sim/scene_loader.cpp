@@ -325,6 +325,7 @@ struct ElementTemplate {
   std::optional<InvokeSpec> invoke;
   std::vector<Fault> faults;
   std::int64_t repeat = -1;
+  bool chain = false;  // the copies nest instead of following each other
   std::string var = "i";
   std::int64_t start = 1;
   Point step;
@@ -443,17 +444,24 @@ ElementTemplate parse_element(const Json& value, const std::string& path,
   check_keys(value, path,
              {"type", "name", "help", "automation_id", "accelerator_key", "rect", "enabled",
               "focused", "native_window", "process_id", "raw_only", "present", "ref", "patterns",
-              "faults", "children", "repeat"});
+              "faults", "children", "repeat", "chain"});
   ElementTemplate t;
   t.path = path;
-  if (const Json* r = member(value, "repeat")) {
-    const std::string rp = at(path, "repeat");
+  const Json* r = member(value, "repeat");
+  if (const Json* c = member(value, "chain")) {
+    if (r != nullptr) fail(at(path, "chain"), "an element has \"repeat\" or \"chain\", not both");
+    r = c;
+    t.chain = true;
+  }
+  if (r != nullptr) {
+    const std::string rp = at(path, t.chain ? "chain" : "repeat");
     if (r->is_number_integer()) {
       t.repeat = to_int(*r, rp, 0, 10'000'000);
     } else {
       check_keys(*r, rp, {"count", "var", "start", "step"});
       const Json* count = member(*r, "count");
-      if (count == nullptr) fail(rp, "\"repeat\" needs \"count\"");
+      if (count == nullptr)
+        fail(rp, "\"" + std::string(t.chain ? "chain" : "repeat") + "\" needs \"count\"");
       t.repeat = to_int(*count, at(rp, "count"), 0, 10'000'000);
       if (auto var = optional_string(*r, "var", rp)) {
         if (var->empty() || var->find_first_of("{}") != std::string::npos) {
@@ -504,6 +512,8 @@ std::size_t expanded_size(const ElementTemplate& t) {
   }
   if (t.repeat < 0) return one;
   const auto copies = static_cast<std::size_t>(t.repeat);
+  // A chain's children hang below its deepest copy only.
+  if (t.chain) return copies == 0 ? 0 : std::min(copies - 1 + one, kMaxElements + 1);
   return copies != 0 && one > (kMaxElements + 1) / copies ? kMaxElements + 1 : one * copies;
 }
 
@@ -738,12 +748,28 @@ void Loader::instantiate(const ElementTemplate& t, std::int32_t parent, std::int
   }
   Scope inner = scope;
   inner.values.push_back(0);
-  for (std::int64_t k = 0; k < t.repeat; ++k) {
+  auto copy_scope = [&](std::int64_t k) {
     inner.values.back() = t.start + k;
     inner.offset = Point{scope.offset.x + static_cast<std::int32_t>(k * t.step.x),
                          scope.offset.y + static_cast<std::int32_t>(k * t.step.y)};
-    one(inner);
+  };
+  if (!t.chain) {
+    for (std::int64_t k = 0; k < t.repeat; ++k) {
+      copy_scope(k);
+      one(inner);
+    }
+    return;
   }
+  // A loop, not recursion: chains are meant to be far deeper than the stack.
+  std::int32_t link = parent, link_window = window;
+  for (std::int64_t k = 0; k < t.repeat; ++k) {
+    copy_scope(k);
+    link = add_element(t, link, link_window, inner);
+    if (root_out != nullptr && *root_out == kNone) *root_out = link;
+    link_window = m_.links[link].window;
+  }
+  if (t.repeat == 0) return;
+  for (const ElementTemplate& c : t.children) instantiate(c, link, link_window, inner, nullptr);
 }
 
 // UI Automation gives every window an element; for a window the scene does
@@ -1100,7 +1126,10 @@ DesktopModel Loader::load(const Json& scene) {
     if (!tree.name) tree.name = make_text(utf16_to_utf8(w.title), {});
     if (!tree.rect) tree.rect = w.rect;
     if (!tree.native_window) tree.native_window = w.hwnd;
-    if (tree.repeat >= 0) fail(at(tree.path, "repeat"), "a window's root element does not repeat");
+    if (tree.repeat >= 0) {
+      fail(at(tree.path, tree.chain ? "chain" : "repeat"),
+           "a window's root element does not repeat");
+    }
     std::int32_t root = kNone;
     instantiate(tree, kNone, window, Scope{}, &root);
     m_.windows[window].element = root;

@@ -155,10 +155,19 @@ bool SimState::in_tree(std::int32_t element) const {
 }
 
 bool SimState::element_alive(std::int32_t element) const {
-  for (std::int32_t e = element; e > kDesktopElement; e = model.links[e].parent) {
+  // Every call checks this, so in a deep tree the walk to the root would make
+  // a scan quadratic: what was found alive stays so until the tree changes.
+  if (alive_at_.size() < model.elements.size()) alive_at_.resize(model.elements.size(), 0);
+  std::int32_t e = element;
+  for (; e > kDesktopElement; e = model.links[e].parent) {
+    if (alive_at_[e] == tree_generation_) break;
     if (!in_tree(e)) return false;
-    if (model.elements[e].flags & (kDetached | kTopLevelRoot)) return true;
+    if (model.elements[e].flags & (kDetached | kTopLevelRoot)) {
+      alive_at_[e] = tree_generation_;
+      break;
+    }
   }
+  for (std::int32_t a = element; a != e; a = model.links[a].parent) alive_at_[a] = tree_generation_;
   return true;
 }
 
@@ -173,11 +182,22 @@ std::int32_t SimState::next_top_level_root(std::size_t start) const {
 }
 
 std::int32_t SimState::first_control_child(std::int32_t element) const {
-  for (std::int32_t c = first_child(element, View::Raw); c != kNone;
-       c = next_sibling(c, View::Raw)) {
+  // Depth first through raw-only elements, in a loop: they may nest deeply.
+  std::int32_t c = first_child(element, View::Raw);
+  while (c != kNone) {
     if ((model.elements[c].flags & kRawOnly) == 0) return c;
-    const std::int32_t inner = first_control_child(c);
-    if (inner != kNone) return inner;
+    if (const std::int32_t inner = first_child(c, View::Raw); inner != kNone) {
+      c = inner;
+      continue;
+    }
+    for (;;) {
+      if (const std::int32_t s = next_sibling(c, View::Raw); s != kNone) {
+        c = s;
+        break;
+      }
+      c = model.links[c].parent;
+      if (c == element || c <= kDesktopElement) return kNone;
+    }
   }
   return kNone;
 }
@@ -436,6 +456,7 @@ void SimState::foreground_fallback(std::int32_t leaving) {
 void SimState::set_window_exists(std::int32_t window, bool exists) {
   SimWindow& w = model.windows[window];
   w.exists = exists;
+  ++tree_generation_;
   if (!exists) {
     for (SimThread& t : model.threads) {
       if (t.focus == w.hwnd) t.focus = 0;
@@ -683,10 +704,12 @@ void SimState::run_action(const Action& a) {
       break;
     case ActionKind::AddElement:
       d->flags |= kPresent;
+      ++tree_generation_;
       emit(element_event("add_element"));
       break;
     case ActionKind::RemoveElement:
       d->flags &= static_cast<std::uint16_t>(~kPresent);
+      ++tree_generation_;
       emit(element_event("remove_element"));
       break;
   }

@@ -177,6 +177,10 @@ class SimState {
   std::vector<std::pair<std::thread::id, std::optional<std::u16string>>> error_info_;
   std::vector<Scheduled> schedule_;
   std::uint64_t schedule_sequence_ = 0;
+  // Bumped whenever an element or window enters or leaves the tree; an
+  // element whose entry equals it was found alive since.
+  std::uint32_t tree_generation_ = 1;
+  mutable std::vector<std::uint32_t> alive_at_;
   int fire_depth_ = 0;
 };
 

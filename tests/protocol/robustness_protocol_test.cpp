@@ -1,0 +1,61 @@
+// What the daemon survives and how it behaves on hostile desktops: trees far
+// deeper than the call stack, applications that stop answering, and texts
+// with unpaired surrogates.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "daemon/json.h"
+#include "protocol/daemon_process.h"
+
+namespace uiad {
+namespace {
+
+using testing::kReadyLine;
+using testing::run_sim;
+using testing::TempFile;
+
+// A window whose tree is a chain of 50,000 unnamed groups (transparent in the
+// text) with one button at the bottom, 50,001 levels below the window.
+constexpr const char* kDeepChainScene = R"({"windows": [{
+  "hwnd": 100, "title": "Deep", "rect": [0, 0, 800, 600],
+  "element": {"children": [
+    {"type": "group", "rect": [0, 0, 800, 600], "chain": 50000,
+     "children": [{"type": "button", "name": "Bottom", "rect": [10, 10, 50, 30], "focused": true}]}]}}]})";
+
+TEST(DeepTreeProtocol, BothStrategiesScanAChainFiftyThousandLevelsDeep) {
+  TempFile scene(kDeepChainScene);
+  const std::string input =
+      R"({"cmd":"scan","app":"Deep","max_depth":1000000})"
+      "\n"
+      R"({"cmd":"scan","app":"Deep","max_depth":1000000,"strategy":"current"})"
+      "\n"
+      R"({"cmd":"probe","app":"deep","id":"name:button:Bottom"})"
+      "\n";
+  testing::RunOptions options;
+  options.timeout = std::chrono::milliseconds(60000);
+  auto run = run_sim(scene.path(), input, options);
+  ASSERT_EQ(run.lines.size(), 4u) << run.error_output << " signal " << run.signal;
+  EXPECT_EQ(run.lines[0], kReadyLine);
+  const std::string expected_block =
+      R"(<window e="name:window:Deep" label="Deep" title="Deep" pos="0,0" size="800,600">)"
+      "\n" +
+      std::string(2 * 50001, ' ') +
+      R"(<button e="name:button:Bottom" label="Bottom" pos="10,10" size="40,20" focused="true"/>)"
+      "\n</window>";
+  // Looked at as text: parsing 7 MB twice would dominate the test's time.
+  const std::string block_member = "\"ui_block\":" + Json(expected_block).dump() + "}";
+  for (std::size_t i : {1u, 2u}) {
+    const std::string& line = run.lines[i];
+    EXPECT_TRUE(line.ends_with(block_member)) << "response " << i;  // never printed: 100 kB
+    EXPECT_NE(line.find(R"("element_count":50002,)"), std::string::npos) << "response " << i;
+    EXPECT_NE(line.find(R"("truncated":false,)"), std::string::npos) << "response " << i;
+    EXPECT_NE(line.find(R"("idx:50001":{"cx":400,"cy":300,)"), std::string::npos);
+  }
+  EXPECT_EQ(run.lines[3], R"({"ok":true,"valid":true})");
+  EXPECT_EQ(run.exit_code, 0);
+}
+
+}  // namespace
+}  // namespace uiad
