@@ -38,6 +38,14 @@ inline constexpr std::uint32_t kCwpSkipInvisibleAndDisabled = 3;
 inline constexpr int kGwlExStyle = -20;
 inline constexpr std::int32_t kWsExNoActivate = 0x08000000;
 
+// Virtual-key codes the commands post.
+inline constexpr std::uint64_t kVkPrior = 0x21;
+inline constexpr std::uint64_t kVkNext = 0x22;
+inline constexpr std::uint64_t kVkEnd = 0x23;
+inline constexpr std::uint64_t kVkHome = 0x24;
+inline constexpr std::uint64_t kVkUp = 0x26;
+inline constexpr std::uint64_t kVkDown = 0x28;
+
 // SendInput mouse flags and GetSystemMetrics indices.
 inline constexpr std::uint32_t kMouseEventfMove = 0x0001;
 inline constexpr std::uint32_t kMouseEventfVirtualDesk = 0x4000;

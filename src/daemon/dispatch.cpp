@@ -6,6 +6,7 @@
 #include <exception>
 #include <string>
 
+#include "actions/element_commands.h"
 #include "daemon/response.h"
 #include "daemon/unicode.h"
 #include "snapshot/probe.h"
@@ -27,11 +28,11 @@ constexpr std::array<Command, 23> kCommands = {{
     {"attrs", nullptr},
     {"set_value", nullptr},
     {"set_focused", nullptr},
-    {"perform", nullptr},
-    {"key", nullptr},
-    {"mouse_click", nullptr},
-    {"hover", nullptr},
-    {"scroll", nullptr},
+    {"perform", handle_perform},
+    {"key", handle_key},
+    {"mouse_click", handle_mouse_click},
+    {"hover", handle_hover},
+    {"scroll", handle_scroll},
     {"wait_for_change", nullptr},
     {"probe", handle_probe},
     {"menus", nullptr},

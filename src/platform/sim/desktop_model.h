@@ -158,6 +158,7 @@ enum class TriggerKind : std::uint8_t {
   Click,
   RightClick,
   Hover,
+  Leave,
   SetCursor,
   Foreground,
 };

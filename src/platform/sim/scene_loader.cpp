@@ -987,6 +987,7 @@ Reaction Loader::load_reaction(const Json& value, const std::string& path) {
         {"click", TriggerKind::Click},
         {"right_click", TriggerKind::RightClick},
         {"hover", TriggerKind::Hover},
+        {"leave", TriggerKind::Leave},
         {"set_cursor", TriggerKind::SetCursor},
         {"foreground", TriggerKind::Foreground},
     };
@@ -998,7 +999,8 @@ Reaction Loader::load_reaction(const Json& value, const std::string& path) {
     if (!found) fail(at(wp, "event"), "unknown event '" + name + "'");
     const bool element_event = t.kind <= TriggerKind::SetScrollPercent ||
                                t.kind == TriggerKind::Click || t.kind == TriggerKind::RightClick ||
-                               t.kind == TriggerKind::Hover || t.kind == TriggerKind::SetCursor;
+                               t.kind == TriggerKind::Hover || t.kind == TriggerKind::Leave ||
+                               t.kind == TriggerKind::SetCursor;
     if (const Json* e = member(*when, "element")) {
       if (!element_event) fail(at(wp, "element"), "event '" + name + "' names no element");
       t.element = element_ref(*e, at(wp, "element"));

@@ -4,7 +4,9 @@
 // click on the element under the point they carry.
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/sim/sim_services.h"
 #include "platform/sim/text.h"
@@ -16,7 +18,9 @@ constexpr std::uint32_t kWmSetText = 0x000C;
 constexpr std::uint32_t kWmGetTextLength = 0x000E;
 constexpr std::uint32_t kWmClose = 0x0010;
 constexpr std::uint32_t kWmNcMouseMove = 0x00A0;
+constexpr std::uint32_t kWmKeyDown = 0x0100;
 constexpr std::uint32_t kWmChar = 0x0102;
+constexpr std::uint32_t kWmMouseWheel = 0x020A;
 constexpr std::uint32_t kWmMouseMove = 0x0200;
 constexpr std::uint32_t kWmMouseHover = 0x02A1;
 constexpr std::uint32_t kWmLButtonUp = 0x0202;
@@ -27,11 +31,108 @@ constexpr std::uint32_t kMouseEventMove = 0x0001;
 constexpr std::uint32_t kMouseEventVirtualDesk = 0x4000;
 constexpr std::uint32_t kMouseEventAbsolute = 0x8000;
 
+constexpr std::uint64_t kVkPrior = 0x21;
+constexpr std::uint64_t kVkNext = 0x22;
+constexpr std::uint64_t kVkEnd = 0x23;
+constexpr std::uint64_t kVkHome = 0x24;
+constexpr std::uint64_t kVkUp = 0x26;
+constexpr std::uint64_t kVkDown = 0x28;
+
+bool scrolls_vertically(const SimState& s, std::int32_t e) {
+  const ElementData& d = s.model.elements[e];
+  return (d.patterns & kScrollBit) != 0 && (d.flags & kVScrollable) != 0;
+}
+
+// The list a wheel or key message moves: the nearest vertically scrollable
+// ancestor of `start`; for a key without one, the first one inside the
+// window's own tree.
+std::int32_t scroll_target(const SimState& s, std::int32_t window, std::int32_t start,
+                           bool search_window) {
+  for (std::int32_t e = start; e > kDesktopElement; e = s.parent(e, View::Raw)) {
+    if (s.element_alive(e) && scrolls_vertically(s, e)) return e;
+  }
+  if (!search_window) return kNone;
+  const std::int32_t root = s.model.windows[window].element;
+  if (root == kNone || !s.element_alive(root)) return kNone;
+  std::vector<std::int32_t> stack{root};
+  while (!stack.empty()) {
+    const std::int32_t e = stack.back();
+    stack.pop_back();
+    if (scrolls_vertically(s, e)) return e;
+    std::vector<std::int32_t> children;
+    for (std::int32_t c = s.first_child(e, View::Raw); c != kNone; c = s.next_sibling(c, View::Raw))
+      children.push_back(c);
+    stack.insert(stack.end(), children.rbegin(), children.rend());
+  }
+  return kNone;
+}
+
+// A wheel notch moves a list by its small step, a line key by the small and a
+// page key by the large step; Home and End go to 0 and 100 percent.
+void scroll_by_message(SimState& s, std::int32_t window, std::uint32_t msg, std::uint64_t wparam,
+                       std::int64_t lparam) {
+  std::int32_t start = kNone;
+  double delta = 0;
+  std::optional<double> to;
+  std::int32_t target = kNone;
+  const std::int32_t root = s.model.windows[window].element;
+  if (msg == kWmMouseWheel) {
+    const platform::Point screen{static_cast<std::int16_t>(lparam & 0xFFFF),
+                                 static_cast<std::int16_t>((lparam >> 16) & 0xFFFF)};
+    if (root != kNone && s.element_alive(root) &&
+        rect_contains(s.model.elements[root].rect, screen))
+      start = s.hit_test(root, screen);
+    target = scroll_target(s, window, start, false);
+    if (target == kNone) return;
+    const auto notches = static_cast<std::int16_t>((wparam >> 16) & 0xFFFF) / 120.0;
+    ScrollSteps steps;
+    if (auto it = s.model.scroll_steps.find(target); it != s.model.scroll_steps.end())
+      steps = it->second;
+    delta = -notches * steps.small;
+  } else {
+    const std::int32_t focused = s.focused_element();
+    if (focused > kDesktopElement && root != kNone && s.is_self_or_ancestor(root, focused))
+      start = focused;
+    target = scroll_target(s, window, start, true);
+    if (target == kNone) return;
+    ScrollSteps steps;
+    if (auto it = s.model.scroll_steps.find(target); it != s.model.scroll_steps.end())
+      steps = it->second;
+    switch (wparam) {
+      case kVkUp:
+        delta = -steps.small;
+        break;
+      case kVkDown:
+        delta = steps.small;
+        break;
+      case kVkPrior:
+        delta = -steps.large;
+        break;
+      case kVkNext:
+        delta = steps.large;
+        break;
+      case kVkHome:
+        to = 0;
+        break;
+      case kVkEnd:
+        to = 100;
+        break;
+      default:
+        return;
+    }
+  }
+  ElementData& d = s.model.elements[target];
+  const double v = to ? *to : std::clamp(static_cast<double>(d.v_percent) + delta, 0.0, 100.0);
+  d.v_percent = static_cast<float>(v);
+  s.emit(s.event("scroll_message").str("element", s.element_label(target)).real("vertical", v));
+}
+
 // Where a message lands after its built-in effect: reactions.
 void deliver(SimState& s, std::int32_t window, std::uint32_t msg, std::uint64_t wparam,
              std::int64_t lparam) {
   const platform::Hwnd hwnd = s.model.windows[window].hwnd;
   if (msg == kWmChar) s.type_char(window, wparam);
+  if (msg == kWmMouseWheel || msg == kWmKeyDown) scroll_by_message(s, window, msg, wparam, lparam);
 
   TriggerEvent ev;
   ev.kind = TriggerKind::Message;
@@ -52,6 +153,16 @@ void deliver(SimState& s, std::int32_t window, std::uint32_t msg, std::uint64_t 
     if (root != kNone && s.element_alive(root) &&
         rect_contains(s.model.elements[root].rect, point)) {
       click.element = s.hit_test(root, point);
+    }
+    if (hover && s.hovered_element != click.element) {
+      // The pointer left the element it rested on.
+      TriggerEvent leave;
+      leave.kind = TriggerKind::Leave;
+      leave.window = hwnd;
+      leave.element = s.hovered_element;
+      leave.entered = click.element;
+      s.hovered_element = click.element;
+      if (leave.element != kNone) s.fire(leave);
     }
     s.fire(click);
   }

@@ -565,6 +565,11 @@ bool SimState::matches(const Trigger& trigger, const TriggerEvent& event) const 
       (event.element == kNone || !is_self_or_ancestor(trigger.element, event.element))) {
     return false;
   }
+  // Moving within the element is not leaving it.
+  if (trigger.kind == TriggerKind::Leave && trigger.element != kNone && event.entered != kNone &&
+      is_self_or_ancestor(trigger.element, event.entered)) {
+    return false;
+  }
   if (trigger.window != 0 && trigger.window != event.window) return false;
   if (trigger.within != 0) {
     const std::int32_t w = model.index_of(event.window);

@@ -44,6 +44,7 @@ struct CallCheck {
 struct TriggerEvent {
   TriggerKind kind = TriggerKind::Invoke;
   std::int32_t element = kNone;
+  std::int32_t entered = kNone;  // Leave: the element the pointer moved onto
   Hwnd window = 0;
   std::int64_t msg = -1;
   std::uint64_t wparam = 0;
@@ -91,6 +92,8 @@ class SimState {
   std::uint64_t next_handle = 0x1A4;
   bool dpi_awareness_set = false;
   std::set<std::pair<std::uint32_t, std::uint32_t>> attached_threads;
+  // The element the last posted pointer move landed on (leave events).
+  std::int32_t hovered_element = kNone;
 
   // ---- calls (lock held) ----
   // Counts the call, applies a matching fault, replaces the thread's error
