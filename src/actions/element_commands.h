@@ -1,12 +1,28 @@
-// Element commands that send input without a UI Automation pattern (perform,
-// key, mouse_click, hover) or scroll through the scroll pattern with posted
-// fallbacks (scroll). Each answers exactly one response object.
+// The element commands. click (also answering to focus), attrs, set_value and
+// set_focused activate an element and put text into it; perform, key,
+// mouse_click and hover send input without a UI Automation pattern; scroll
+// goes through the scroll pattern with posted fallbacks. Each answers exactly
+// one response object.
 #pragma once
 
 #include "daemon/context.h"
 #include "daemon/json.h"
 
 namespace uiad {
+
+// Invoke, Toggle, Select or Expand, else posted clicks; a button with its own
+// window and a tab take their own ways. `focus` is the same handler and its
+// messages also begin "click: ".
+Json handle_click(DaemonContext& context, const Json& request);
+
+// The recorded properties and the patterns the live element offers now.
+Json handle_attrs(DaemonContext& context, const Json& request);
+
+// The Value pattern, typed characters, or a native edit control's text.
+Json handle_set_value(DaemonContext& context, const Json& request);
+
+// A posted click at the centre after soft activation; answers {"ok":true}.
+Json handle_set_focused(DaemonContext& context, const Json& request);
 
 // A named action (press, show_menu, increment, decrement and their aliases)
 // delivered as posted messages at the element's recorded centre.

@@ -68,7 +68,8 @@ platform::Hwnd deepest_child_at(platform::Platform& p, platform::Hwnd root, std:
 platform::Point to_window_dpi(platform::Platform& p, std::int32_t x, std::int32_t y,
                               platform::Hwnd w) {
   const std::uint32_t window_dpi = p.dpi.get_dpi_for_window(w);
-  const platform::Hmonitor monitor = p.dpi.monitor_from_window(w, platform::kMonitorDefaultToNearest);
+  const platform::Hmonitor monitor =
+      p.dpi.monitor_from_window(w, platform::kMonitorDefaultToNearest);
   platform::MonitorDpi monitor_dpi;
   const auto r = p.dpi.get_dpi_for_monitor(monitor, platform::kMdtEffectiveDpi);
   if (r.succeeded()) monitor_dpi = r.value;
@@ -83,8 +84,7 @@ std::int64_t client_lparam(platform::Platform& p, platform::Hwnd target, std::in
   return pack_point(scaled.x, scaled.y);
 }
 
-void post_left_click(platform::Platform& p, platform::Hwnd root, std::int32_t sx,
-                     std::int32_t sy) {
+void post_left_click(platform::Platform& p, platform::Hwnd root, std::int32_t sx, std::int32_t sy) {
   const platform::Hwnd target = deepest_child_at(p, root, sx, sy);
   const std::int64_t lp = client_lparam(p, target, sx, sy);
   (void)p.input.post_message(target, kWmLButtonDown, kMkLButton, lp);
@@ -98,9 +98,8 @@ void post_key_tap(platform::Platform& p, platform::Hwnd w, std::uint64_t vk) {
   (void)p.input.post_message(w, kWmKeyUp, vk, 0);
 }
 
-void post_mouse_moves(platform::Platform& p, platform::Hwnd root, std::int32_t sx,
-                      std::int32_t sy, std::uint32_t count, bool non_client,
-                      std::uint64_t dwell_ms) {
+void post_mouse_moves(platform::Platform& p, platform::Hwnd root, std::int32_t sx, std::int32_t sy,
+                      std::uint32_t count, bool non_client, std::uint64_t dwell_ms) {
   const platform::Hwnd target = deepest_child_at(p, root, sx, sy);
   const std::int64_t lp = client_lparam(p, target, sx, sy);
   if (non_client) (void)p.input.post_message(target, kWmNcMouseMove, kHtClient, lp);
@@ -169,7 +168,8 @@ void NoActivateGuard::end() {
   ended_ = true;
   platform_.clock.sleep_ms(kGuardEndMs);
   if (changed_) (void)platform_.windows.set_window_long(window_, kGwlExStyle, previous_ex_style_);
-  if (previous_foreground_ != 0 && platform_.input.get_foreground_window() != previous_foreground_) {
+  if (previous_foreground_ != 0 &&
+      platform_.input.get_foreground_window() != previous_foreground_) {
     force_foreground(platform_, previous_foreground_);
   }
 }

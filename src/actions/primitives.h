@@ -86,16 +86,14 @@ std::int64_t client_lparam(platform::Platform& p, platform::Hwnd target, std::in
                            std::int32_t sy);
 
 // Posted left button down, 30 ms, up, to the deepest child of `root` there.
-void post_left_click(platform::Platform& p, platform::Hwnd root, std::int32_t sx,
-                     std::int32_t sy);
+void post_left_click(platform::Platform& p, platform::Hwnd root, std::int32_t sx, std::int32_t sy);
 
 // Posted key down, 10 ms, key up (lParam 0).
 void post_key_tap(platform::Platform& p, platform::Hwnd w, std::uint64_t vk);
 
 // Optional non-client move, `count` posted moves 16 ms apart, then `dwell_ms`.
-void post_mouse_moves(platform::Platform& p, platform::Hwnd root, std::int32_t sx,
-                      std::int32_t sy, std::uint32_t count, bool non_client,
-                      std::uint64_t dwell_ms);
+void post_mouse_moves(platform::Platform& p, platform::Hwnd root, std::int32_t sx, std::int32_t sy,
+                      std::uint32_t count, bool non_client, std::uint64_t dwell_ms);
 
 // Moves the real cursor to the screen point with one absolute SendInput move
 // over the virtual desktop (0..65535 over its full width and height).

@@ -17,7 +17,7 @@ namespace uiad {
 namespace {
 
 // `focus` runs exactly what `click` runs, messages included.
-constexpr Handler kClickHandler = nullptr;
+constexpr Handler kClickHandler = handle_click;
 
 constexpr std::array<Command, 23> kCommands = {{
     {"ping", nullptr},
@@ -25,9 +25,9 @@ constexpr std::array<Command, 23> kCommands = {{
     {"scan", handle_scan},
     {"click", kClickHandler},
     {"focus", kClickHandler},
-    {"attrs", nullptr},
-    {"set_value", nullptr},
-    {"set_focused", nullptr},
+    {"attrs", handle_attrs},
+    {"set_value", handle_set_value},
+    {"set_focused", handle_set_focused},
     {"perform", handle_perform},
     {"key", handle_key},
     {"mouse_click", handle_mouse_click},

@@ -57,6 +57,11 @@ std::string stale_element_message(std::string_view command, std::string_view id)
          "' is stale \u2014 the UI changed since the last scan; re-scan and retry";
 }
 
+platform::Element* find_live_element(const Session& session, const std::string& id) {
+  auto it = session.live_elements.find(id);
+  return it == session.live_elements.end() ? nullptr : it->second.get();
+}
+
 bool is_stale(platform::Element& element) {
   return element.get_current_process_id().hr == platform::kUiaEElementNotAvailable;
 }

@@ -42,6 +42,9 @@ std::optional<FoundElement> lookup_element(const DaemonContext& context, std::st
                                            std::string_view id, std::string_view command,
                                            std::string& error);
 
+// The session's live element for `id`, or nullptr (which is not an error).
+platform::Element* find_live_element(const Session& session, const std::string& id);
+
 // "<command>: element '<id>' is stale — the UI changed since the last scan; re-scan and retry".
 std::string stale_element_message(std::string_view command, std::string_view id);
 

@@ -1,0 +1,18 @@
+// Activating an element through UI Automation: Invoke (timed), Toggle, Select,
+// Expand, the first that accepts. Used by click and focus.
+#pragma once
+
+#include "daemon/context.h"
+#include "platform/automation.h"
+
+namespace uiad::actions {
+
+// True when one of the element's patterns accepted the activation. An Invoke
+// that is still running after 800 ms counts as accepted.
+bool activate_element(platform::Platform& p, platform::Element& e);
+
+// ElementFromPoint at the screen point, then activate_element on what it
+// found; false when nothing was found or nothing accepted.
+bool activate_element_at(DaemonContext& context, platform::Point screen_point);
+
+}  // namespace uiad::actions

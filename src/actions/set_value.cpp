@@ -1,0 +1,104 @@
+// set_value: the Value pattern where it can work, else typed characters or a
+// native edit control's whole text set at once.
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+#include "actions/element_commands.h"
+#include "actions/primitives.h"
+#include "actions/request_fields.h"
+#include "actions/typing.h"
+#include "daemon/element_lookup.h"
+#include "daemon/response.h"
+#include "daemon/unicode.h"
+
+namespace uiad {
+namespace {
+
+// A recorded top-left corner this close (Manhattan, strictly below) to an edit
+// window's top-left corner belongs to that window.
+constexpr std::int64_t kNearEditPixels = 20;
+constexpr std::uint64_t kBeforeFocusedTypingMs = 200;
+
+bool set_value_uia(platform::Element& e, const platform::WString& text) {
+  auto value = e.current_pattern_as<platform::ValuePattern>(platform::kValuePatternId);
+  if (!platform::usable(value)) return false;
+  // A failing read counts as writable.
+  const auto read_only = value.value->get_current_is_read_only();
+  if (read_only.succeeded() && read_only.value) return false;
+  return platform::succeeded(value.value->set_value(text));
+}
+
+// The first of the nearest edit windows, if it is near enough. Distances are
+// 64-bit: in 32 bits two far-apart extreme corners could wrap round to "near".
+std::optional<EditWindow> nearest_edit_window(const Session& s, const ElementRecord& r) {
+  if (s.edit_windows.empty()) return std::nullopt;
+  const std::int64_t x0 = std::int64_t{r.center_x} - r.width / 2;
+  const std::int64_t y0 = std::int64_t{r.center_y} - r.height / 2;
+  const EditWindow* best = nullptr;
+  std::int64_t best_distance = 0;
+  for (const EditWindow& w : s.edit_windows) {
+    const std::int64_t distance = std::llabs(w.left - x0) + std::llabs(w.top - y0);
+    if (best == nullptr || distance < best_distance) {
+      best = &w;
+      best_distance = distance;
+    }
+  }
+  if (best_distance < kNearEditPixels) return *best;
+  return std::nullopt;
+}
+
+void type_text(platform::Platform& p, const Session& s, const ElementRecord& r,
+               const platform::WString& text) {
+  if (s.chromium) {
+    actions::soft_activate(p, s);
+    actions::post_text(p, actions::input_window(s), text);
+  } else if (const auto edit = nearest_edit_window(s, r)) {
+    (void)p.input.send_message_text(edit->hwnd, actions::kWmSetText, 0, text);
+  } else if (r.native_window != 0) {
+    actions::post_text(p, r.native_window, text);
+  } else {
+    actions::soft_activate(p, s);
+    p.clock.sleep_ms(kBeforeFocusedTypingMs);
+    actions::post_text(p, actions::focused_child(p, s.window), text);
+  }
+}
+
+}  // namespace
+
+Json handle_set_value(DaemonContext& context, const Json& request) {
+  const ElementTarget target = read_target(request);
+  const std::string* text_field = actions::string_field(request, "text");
+  if (text_field == nullptr) return error_response("set_value: missing 'text' field");
+  const platform::WString text = unicode::utf8_to_utf16(*text_field);
+  std::string error;
+  const auto found = lookup_element(context, target.key, target.id, "set_value", error);
+  if (!found) return error_response(std::move(error));
+  const Session& s = *found->session;
+  const ElementRecord& r = found->record;
+  platform::Platform& p = context.platform;
+
+  platform::Element* live = find_live_element(s, target.id);
+  if (live != nullptr && is_stale(*live)) {
+    return error_response(stale_element_message("set_value", target.id));
+  }
+  std::string method = "post";
+  if (s.chromium || r.native_window != 0 || nearest_edit_window(s, r)) {
+    type_text(p, s, r, text);
+  } else {
+    actions::NoActivateGuard guard(p, s.window);
+    if (live != nullptr && set_value_uia(*live, text)) {
+      method = "uia-live";
+    } else if (auto at_point = context.automation->element_from_point({r.center_x, r.center_y});
+               platform::usable(at_point) && set_value_uia(*at_point.value, text)) {
+      method = "uia-point";
+    } else {
+      type_text(p, s, r, text);
+    }
+    guard.end();
+  }
+  return ok_response(
+      {{"id", target.id}, {"label", r.label}, {"method", std::move(method)}, {"role", r.role}});
+}
+
+}  // namespace uiad

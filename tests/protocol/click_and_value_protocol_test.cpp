@@ -1,0 +1,383 @@
+// click, focus, attrs, set_value and set_focused through the simulated daemon:
+// the exact response lines and the exact effects on the desktop (messages,
+// their parameters and targets, pattern calls, waits, style changes, order).
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "daemon/json.h"
+#include "protocol/daemon_process.h"
+
+namespace uiad {
+namespace {
+
+using testing::kReadyLine;
+using testing::run_sim;
+using testing::test_data_path;
+
+const std::string kScene = test_data_path("scenes/actions.json");
+
+struct Transcript {
+  std::vector<std::string> responses;  // after the ready line and the scan
+  std::vector<std::string> events;     // after start-up, without the exit line
+  std::string exit_line;
+};
+
+// Scans `app`, then sends `requests`, one per line.
+Transcript run_after_scan(const std::string& app, const std::vector<std::string>& requests) {
+  testing::TempFile events("", "events.log");
+  std::string input = R"({"cmd":"scan","app":")" + app + "\"}\n";
+  for (const std::string& r : requests) input += r + "\n";
+  const auto run = run_sim(kScene, input, events.path());
+  Transcript s;
+  EXPECT_EQ(run.exit_code, 0) << run.error_output;
+  EXPECT_GE(run.lines.size(), 2u) << run.output;
+  if (run.lines.size() < 2) return s;
+  EXPECT_EQ(run.lines[0], kReadyLine);
+  EXPECT_EQ(Json::parse(run.lines[1]).value("ok", false), true) << run.lines[1];
+  for (std::size_t i = 2; i < run.lines.size(); ++i) {
+    if (!run.lines[i].empty()) s.responses.push_back(run.lines[i]);
+  }
+  std::string log = events.read();
+  std::size_t start = 0;
+  for (std::size_t lf; (lf = log.find('\n', start)) != std::string::npos; start = lf + 1) {
+    std::string line = log.substr(start, lf - start);
+    if (line.find(R"("type":"set_dpi_awareness")") != std::string::npos) continue;
+    if (line.find(R"("type":"exit")") != std::string::npos) {
+      s.exit_line = line;
+      continue;
+    }
+    s.events.push_back(line);
+  }
+  return s;
+}
+
+struct Case {
+  const char* name;
+  std::vector<std::string> requests;
+  std::vector<std::string> responses;
+  std::vector<std::string> events;
+};
+
+void check(const Case& c) {
+  SCOPED_TRACE(c.name);
+  const Transcript s = run_after_scan("tool", c.requests);
+  EXPECT_EQ(s.responses, c.responses);
+  EXPECT_EQ(s.events, c.events);
+  EXPECT_EQ(s.exit_line.substr(s.exit_line.find("\"live")),
+            R"("live_references":0,"open_handles":0})");
+}
+
+constexpr const char* kNoActivate =
+    R"({"t":0,"type":"set_window_long","hwnd":4000,"index":-20,"value":134217728,"previous":0})";
+
+std::string restore_style(int t) {
+  return R"({"t":)" + std::to_string(t) +
+         R"(,"type":"set_window_long","hwnd":4000,"index":-20,"value":0,"previous":134217728})";
+}
+
+std::string sleep_at(int t, int ms) {
+  return R"({"t":)" + std::to_string(t) + R"(,"type":"sleep","ms":)" + std::to_string(ms) + "}";
+}
+
+std::string post_at(int t, int hwnd, int msg, int wparam, long long lparam) {
+  return R"({"t":)" + std::to_string(t) + R"(,"type":"post_message","hwnd":)" +
+         std::to_string(hwnd) + R"(,"msg":)" + std::to_string(msg) + R"(,"wparam":)" +
+         std::to_string(wparam) + R"(,"lparam":)" + std::to_string(lparam) + "}";
+}
+
+TEST(ClickProtocol, ButtonWithItsOwnWindowGetsPostedClicksOnly) {
+  // Centre (50,45) is (40,15) in the button's client area: lParam 15<<16 | 40.
+  const std::string go =
+      R"({"center_x":50,"center_y":45,"id":"auto:go","label":"Go","method":"post-hwnd","ok":true,"role":"button"})";
+  check({"count 2: down, 30 ms, up, 50 ms, twice; no Invoke, no style change",
+         {R"({"cmd":"click","app":"tool","id":"auto:go","count":2})"},
+         {go},
+         {post_at(0, 4001, 513, 1, 983080), sleep_at(0, 30), post_at(30, 4001, 514, 0, 983080),
+          sleep_at(30, 50), post_at(80, 4001, 513, 1, 983080), sleep_at(80, 30),
+          post_at(110, 4001, 514, 0, 983080), sleep_at(110, 50)}});
+  check({"count 0 posts nothing and still names the way",
+         {R"({"cmd":"focus","app":"tool","id":"e:auto:go","count":0})"},
+         {go},
+         {}});
+}
+
+TEST(ClickProtocol, GeneralWayActivatesThroughUiAutomation) {
+  const std::string run =
+      R"({"center_x":140,"center_y":45,"id":"auto:run","label":"Run","method":"uia-live","ok":true,"role":"button"})";
+  const std::string invoke = R"({"t":0,"type":"uia","call":"Invoke","element":"3"})";
+  check({"count 2 invokes twice, 40 ms apart, inside the no-activate guard",
+         {R"({"cmd":"click","app":"tool","id":"auto:run","count":2})"},
+         {run},
+         {kNoActivate, invoke, sleep_at(0, 40),
+          R"({"t":40,"type":"uia","call":"Invoke","element":"3"})", sleep_at(40, 40),
+          restore_style(80)}});
+  check(
+      {"count 0 still makes the first activation; a float count means 1",
+       {R"({"cmd":"click","app":"tool","id":"auto:run","count":0})",
+        R"({"cmd":"click","app":"tool","id":"auto:run","count":2.0})"},
+       {run, run},
+       {kNoActivate, invoke, sleep_at(0, 40), restore_style(40),
+        R"({"t":40,"type":"set_window_long","hwnd":4000,"index":-20,"value":134217728,"previous":0})",
+        R"({"t":40,"type":"uia","call":"Invoke","element":"3"})", sleep_at(40, 40),
+        restore_style(80)}});
+  check(
+      {"a refused Invoke goes on down the chain to Expand",
+       {R"({"cmd":"click","app":"tool","id":"auto:refuses"})"},
+       {R"({"center_x":350,"center_y":45,"id":"auto:refuses","label":"Refuses","method":"uia-live","ok":true,"role":"button"})"},
+       {kNoActivate, R"({"t":0,"type":"uia","call":"Invoke","element":"5","hr":"0x80070005"})",
+        R"({"t":0,"type":"uia","call":"Expand","element":"5"})", sleep_at(0, 40),
+        restore_style(40)}});
+  check(
+      {"a check box toggles",
+       {R"({"cmd":"click","app":"tool","id":"auto:wrap"})"},
+       {R"({"center_x":250,"center_y":40,"id":"auto:wrap","label":"Wrap","method":"uia-live","ok":true,"role":"checkbox"})"},
+       {kNoActivate, R"({"t":0,"type":"uia","call":"Toggle","element":"4","state":1})",
+        sleep_at(0, 40), restore_style(40)}});
+}
+
+TEST(ClickProtocol, WithoutAPatternItPostsClicksAtTheCentre) {
+  // (250,220) is client (250,200) of the tool window, which has no child there.
+  const long long pad = (200LL << 16) | 250;
+  check(
+      {"count 3: activation, then three clicks each followed by 50 ms",
+       {R"({"cmd":"click","app":"tool","id":"auto:pad","count":3})"},
+       {R"({"center_x":250,"center_y":220,"id":"auto:pad","label":"Pad","method":"post","ok":true,"role":"text"})"},
+       {kNoActivate, post_at(0, 4000, 6, 1, 0), sleep_at(0, 50), post_at(50, 4000, 513, 1, pad),
+        sleep_at(50, 30), post_at(80, 4000, 514, 0, pad), sleep_at(80, 50),
+        post_at(130, 4000, 513, 1, pad), sleep_at(130, 30), post_at(160, 4000, 514, 0, pad),
+        sleep_at(160, 50), post_at(210, 4000, 513, 1, pad), sleep_at(210, 30),
+        post_at(240, 4000, 514, 0, pad), sleep_at(240, 50), sleep_at(290, 40),
+        restore_style(330)}});
+  // (630,50) lies over the child window 4020 at (600,30): client (30,20).
+  check(
+      {"the click goes to the deepest child window under the point; count 0 sends none",
+       {R"({"cmd":"click","app":"tool","id":"auto:canvas"})",
+        R"({"cmd":"click","app":"tool","id":"auto:canvas","count":0})"},
+       {R"({"center_x":630,"center_y":50,"id":"auto:canvas","label":"Canvas label","method":"post","ok":true,"role":"text"})",
+        R"({"center_x":630,"center_y":50,"id":"auto:canvas","label":"Canvas label","method":"post","ok":true,"role":"text"})"},
+       {kNoActivate, post_at(0, 4000, 6, 1, 0), sleep_at(0, 50),
+        post_at(50, 4020, 513, 1, (20 << 16) | 30), sleep_at(50, 30),
+        post_at(80, 4020, 514, 0, (20 << 16) | 30), sleep_at(80, 50), sleep_at(130, 40),
+        restore_style(170),
+        R"({"t":170,"type":"set_window_long","hwnd":4000,"index":-20,"value":134217728,"previous":0})",
+        post_at(170, 4000, 6, 1, 0), sleep_at(170, 50), sleep_at(220, 40), restore_style(260)}});
+}
+
+TEST(ClickProtocol, TheForegroundTakenDuringTheClickIsGivenBack) {
+  const long long grab = (195LL << 16) | 50;
+  check(
+      {"the application grabs the foreground when clicked; Other gets it back",
+       {R"({"cmd":"click","app":"tool","id":"auto:grab"})", R"({"cmd":"foreground"})"},
+       {R"({"center_x":50,"center_y":215,"id":"auto:grab","label":"Grab","method":"post","ok":true,"role":"button"})",
+        R"({"hwnd":5000,"ok":true,"title":"Other"})"},
+       {kNoActivate, post_at(0, 4000, 6, 1, 0), sleep_at(0, 50), post_at(50, 4000, 513, 1, grab),
+        sleep_at(50, 30), post_at(80, 4000, 514, 0, grab),
+        R"({"t":80,"type":"foreground","hwnd":4000})", sleep_at(80, 50), sleep_at(130, 40),
+        restore_style(170),
+        R"({"t":170,"type":"send_input","inputs":[{"type":0,"dx":0,"dy":0,"mouse_data":0,"flags":1}]})",
+        R"({"t":170,"type":"attach_thread_input","attach":1,"attach_to":40,"attach_on":true,"ok":true})",
+        R"({"t":170,"type":"set_foreground_window","hwnd":5000,"ok":true})",
+        R"({"t":170,"type":"foreground","hwnd":5000})",
+        R"({"t":170,"type":"attach_thread_input","attach":1,"attach_to":40,"attach_on":false,"ok":true})"}});
+}
+
+TEST(ClickProtocol, TabsAreSelectedAndClickedWhereSelectingDidNotTake) {
+  const auto tab = [](const char* id, const char* label, int cx, const char* method,
+                      const char* selected) {
+    return std::string(R"({"center_x":)") + std::to_string(cx) + R"(,"center_y":85,"id":"auto:)" +
+           id + R"(","label":")" + label + R"(","method":")" + method +
+           R"(","ok":true,"role":"tab","selected":)" + selected + "}";
+  };
+  // Tab centres are at y 85, client y 65: lParam (65<<16) | x.
+  const auto click_at = [](int x) {
+    const long long lp = (65LL << 16) | x;
+    return std::vector<std::string>{post_at(60, 4000, 513, 1, lp), sleep_at(60, 30),
+                                    post_at(90, 4000, 514, 0, lp)};
+  };
+  check({"Select works: uia-select, no click; count is ignored",
+         {R"({"cmd":"click","app":"tool","id":"auto:view","count":0})"},
+         {tab("view", "View", 150, "uia-select", "true")},
+         {kNoActivate, R"({"t":0,"type":"uia","call":"Select","element":"13"})", sleep_at(0, 60),
+          sleep_at(60, 40), restore_style(100)}});
+  check({"Select refused on a selected tab: nothing else is done",
+         {R"({"cmd":"click","app":"tool","id":"auto:home"})"},
+         {tab("home", "Home", 55, "none", "true")},
+         {kNoActivate, R"({"t":0,"type":"uia","call":"Select","element":"12","hr":"0x80004005"})",
+          sleep_at(0, 60), sleep_at(60, 40), restore_style(100)}});
+  std::vector<std::string> stuck = {
+      kNoActivate, R"({"t":0,"type":"uia","call":"Select","element":"stuck","hr":"0x80004005"})",
+      sleep_at(0, 60)};
+  for (auto& e : click_at(250)) stuck.push_back(e);
+  for (auto& e :
+       {std::string(R"({"t":90,"type":"set_selected","element":"stuck","selected":true})"),
+        sleep_at(90, 80), sleep_at(170, 40), restore_style(210)})
+    stuck.push_back(e);
+  check({"Select refused: the posted click selects it, read again afterwards",
+         {R"({"cmd":"click","app":"tool","id":"auto:stuck"})"},
+         {tab("stuck", "Stuck", 250, "post-click", "true")},
+         stuck});
+  std::vector<std::string> fickle = {
+      kNoActivate, R"({"t":0,"type":"uia","call":"Select","element":"fickle"})",
+      R"({"t":0,"type":"set_selected","element":"fickle","selected":false})", sleep_at(0, 60)};
+  for (auto& e : click_at(350)) fickle.push_back(e);
+  for (auto& e : {sleep_at(90, 80), sleep_at(170, 40), restore_style(210)}) fickle.push_back(e);
+  check({"Select accepted but not selected afterwards: a click as well",
+         {R"({"cmd":"click","app":"tool","id":"auto:fickle"})"},
+         {tab("fickle", "Fickle", 350, "uia-select+post-click", "false")},
+         fickle});
+  std::vector<std::string> bare = {kNoActivate, sleep_at(0, 60)};
+  for (auto& e : click_at(455)) bare.push_back(e);
+  for (auto& e : {sleep_at(90, 80), sleep_at(170, 40), restore_style(210)}) bare.push_back(e);
+  check({"no SelectionItem pattern: a click, selection unknown",
+         {R"({"cmd":"click","app":"tool","id":"auto:bare"})"},
+         {tab("bare", "Bare", 455, "post-click", "null")},
+         bare});
+}
+
+TEST(ClickProtocol, StaleOnlyOnTheGeneralWayAndAfterTheElementLeft) {
+  const std::string stale =
+      "element 'auto:victim' is stale \xE2\x80\x94 the UI changed since the last scan; re-scan and "
+      "retry";
+  const Transcript s =
+      run_after_scan("tool", {R"({"cmd":"click","app":"tool","id":"auto:victim"})",
+                              R"({"cmd":"focus","app":"tool","id":"auto:victim"})",
+                              R"({"cmd":"set_value","app":"tool","id":"auto:victim","text":"z"})",
+                              R"({"cmd":"attrs","app":"tool","id":"auto:victim"})",
+                              R"({"cmd":"set_focused","app":"tool","id":"auto:victim"})",
+                              R"({"cmd":"focus","app":"Tool","id":"auto:nothing"})",
+                              R"({"cmd":"focus","app":" tool","id":"auto:go"})"});
+  EXPECT_EQ(
+      s.responses,
+      (std::vector<std::string>{
+          R"({"center_x":140,"center_y":215,"id":"auto:victim","label":"Victim","method":"uia-live","ok":true,"role":"button"})",
+          R"({"error":"click: )" + stale + R"(","ok":false})",
+          R"({"error":"set_value: )" + stale + R"(","ok":false})",
+          R"({"desc":"Victim","enabled":true,"focused":false,"id":"auto:victim","name":"Victim","ok":true,"patterns":[],"pos":[100,200],"role":"button","size":[80,30],"title":"Victim","value":"v"})",
+          R"({"ok":true})", R"({"error":"click: no element id=auto:nothing in 'tool'","ok":false})",
+          R"({"error":"click: no session for ' tool'","ok":false})"}));
+}
+
+TEST(AttrsProtocol, RecordedValuesAndThePatternsOfferedNow) {
+  const Transcript s = run_after_scan(
+      "tool", {R"({"cmd":"attrs","app":"tool","id":"auto:refuses"})",
+               R"({"cmd":"attrs","app":"tool","id":"Eauto:name"})",
+               R"({"cmd":"attrs","app":"tool","id":"idx:22"})", R"({"cmd":"attrs","app":"tool"})"});
+  EXPECT_EQ(
+      s.responses,
+      (std::vector<std::string>{
+          R"({"desc":"Refuses","enabled":true,"focused":false,"id":"auto:refuses","name":"Refuses","ok":true,"patterns":["Invoke","ExpandCollapse"],"pos":[310,30],"role":"button","size":[80,30],"title":"Refuses","value":""})",
+          R"({"desc":"Name","enabled":true,"focused":false,"id":"auto:name","name":"Name","ok":true,"patterns":["Value"],"pos":[10,120],"role":"input","size":[290,24],"title":"Name","value":"x"})",
+          R"({"desc":"","enabled":true,"focused":false,"id":"idx:22","name":"","ok":true,"patterns":["Value"],"pos":[400,400],"role":"input","size":[300,100],"title":"","value":"memo"})",
+          R"({"error":"attrs: no element id= in 'tool'","ok":false})"}));
+  EXPECT_TRUE(s.events.empty());
+}
+
+TEST(SetValueProtocol, ChoosesBetweenTheValuePatternTypingAndSettingTheText) {
+  const auto ok = [](const char* id, const char* label, const char* method, const char* role) {
+    return std::string(R"({"id":"auto:)") + id + R"(","label":")" + label + R"(","method":")" +
+           method + R"(","ok":true,"role":")" + role + "\"}";
+  };
+  check({"an empty text through the writable Value pattern",
+         {R"({"cmd":"set_value","app":"tool","id":"auto:name","text":""})"},
+         {ok("name", "Name", "uia-live", "input")},
+         {kNoActivate, R"({"t":0,"type":"uia","call":"SetValue","element":"17","value":""})",
+          sleep_at(0, 40), restore_style(40)}});
+  check({"read-only: typed into the focused child after activation and 200 ms",
+         {R"({"cmd":"set_value","app":"tool","id":"auto:locked","text":"ok"})"},
+         {ok("locked", "Locked", "post", "input")},
+         {kNoActivate, post_at(0, 4000, 6, 1, 0), sleep_at(0, 50), sleep_at(50, 200),
+          post_at(250, 4010, 258, 'o', 0), sleep_at(250, 4), post_at(254, 4010, 258, 'k', 0),
+          sleep_at(254, 4), sleep_at(258, 40), restore_style(298)}});
+  check({"19 pixels from an edit window: its whole text at once, no guard",
+         {R"({"cmd":"set_value","app":"tool","id":"auto:near19","text":"n"})"},
+         {ok("near19", "Near", "post", "text")},
+         {R"({"t":0,"type":"send_message","hwnd":4010,"msg":12,"wparam":0,"text":"n"})"}});
+  check({"20 pixels is not near: the element at the point takes the value",
+         {R"({"cmd":"set_value","app":"tool","id":"auto:far20","text":"f"})"},
+         {ok("far20", "Far", "uia-point", "text")},
+         {kNoActivate, R"({"t":0,"type":"uia","call":"SetValue","element":"25","value":"f"})",
+          sleep_at(0, 40), restore_style(40)}});
+  // One WM_CHAR per UTF-16 code unit: U+1F600 goes as D83D, DE00, and the
+  // pair is paced as one character.
+  check({"an element with its own window is typed into directly, a pair as one character",
+         {"{\"cmd\":\"set_value\",\"app\":\"tool\",\"id\":\"auto:console\",\"text\":"
+          "\"a\xF0\x9F\x98\x80\"}"},
+         {ok("console", "Console", "post", "group")},
+         {post_at(0, 4030, 258, 'a', 0), sleep_at(0, 4), post_at(4, 4030, 258, 0xD83D, 0),
+          post_at(4, 4030, 258, 0xDE00, 0), sleep_at(4, 4)}});
+  check({"'text' is checked before the session",
+         {R"({"cmd":"set_value","app":"nothing","id":"auto:name"})",
+          R"({"cmd":"set_value","app":"tool","id":"auto:name","text":5})",
+          R"({"cmd":"set_value","app":"nothing","id":"auto:name","text":"x"})"},
+         {R"({"error":"set_value: missing 'text' field","ok":false})",
+          R"({"error":"set_value: missing 'text' field","ok":false})",
+          R"({"error":"set_value: no session for 'nothing'","ok":false})"},
+         {}});
+}
+
+TEST(SetValueProtocol, TheNextScanShowsTheNewTexts) {
+  const Transcript s =
+      run_after_scan("tool", {R"({"cmd":"set_value","app":"tool","id":"auto:name","text":"bob"})",
+                              R"({"cmd":"set_value","app":"tool","id":"auto:locked","text":"!"})",
+                              R"({"cmd":"scan","app":"tool"})"});
+  ASSERT_EQ(s.responses.size(), 3u);
+  const Json scan = Json::parse(s.responses[2]);
+  EXPECT_EQ(scan["elements"]["auto:name"]["value"], "bob");
+  EXPECT_EQ(scan["elements"]["auto:locked"]["value"], "fixed");
+  EXPECT_EQ(scan["elements"]["idx:22"]["value"], "memo!");
+}
+
+TEST(SetValueProtocol, AChromiumSessionIsTypedIntoItsContentWindow) {
+  const Transcript s = run_after_scan(
+      "browser", {R"({"cmd":"set_value","app":"browser","id":"auto:q","text":"hi"})"});
+  EXPECT_EQ(s.responses,
+            (std::vector<std::string>{
+                R"({"id":"auto:q","label":"Search","method":"post","ok":true,"role":"input"})"}));
+  EXPECT_EQ(s.events, (std::vector<std::string>{post_at(0, 6000, 6, 1, 0),
+                                                post_at(0, 6001, 7, 0, 0), sleep_at(0, 50),
+                                                post_at(50, 6001, 258, 'h', 0), sleep_at(50, 4),
+                                                post_at(54, 6001, 258, 'i', 0), sleep_at(54, 4)}));
+}
+
+TEST(SetFocusedProtocol, ActivatesThenClicksAndAnswersOkOnly) {
+  // Centre (155,132) is client (155,112) of the tool window.
+  const long long lp = (112LL << 16) | 155;
+  check({"soft activation, then a click at the recorded centre",
+         {R"({"cmd":"set_focused","app":"tool","id":"auto:name"})"},
+         {R"({"ok":true})"},
+         {post_at(0, 4000, 6, 1, 0), sleep_at(0, 50), post_at(50, 4000, 513, 1, lp),
+          sleep_at(50, 30), post_at(80, 4000, 514, 0, lp)}});
+}
+
+// The worker stays in an Invoke that waits for its dialog; the click answers
+// after the 800 ms limit and the daemon ends normally with the worker blocked.
+TEST(ClickProtocol, ABlockingInvokeAnswersAfter800msAndTheWorkerIsAbandonedAtExit) {
+  testing::TempFile events("", "events.log");
+  const auto start = std::chrono::steady_clock::now();
+  const auto run = run_sim(kScene,
+                           R"({"cmd":"scan","app":"tool"})"
+                           "\n"
+                           R"({"cmd":"click","app":"tool","id":"auto:slow"})"
+                           "\n"
+                           R"({"cmd":"windows"})"
+                           "\n",
+                           events.path());
+  const auto elapsed = std::chrono::steady_clock::now() - start;
+  ASSERT_EQ(run.lines.size(), 4u) << run.output << run.error_output;
+  EXPECT_EQ(
+      run.lines[2],
+      R"({"center_x":50,"center_y":265,"id":"auto:slow","label":"Slow","method":"uia-live","ok":true,"role":"button"})");
+  EXPECT_NE(run.lines[3].find(R"("title":"Busy")"), std::string::npos) << run.lines[3];
+  EXPECT_GE(elapsed, std::chrono::milliseconds(800));
+  EXPECT_EQ(run.exit_code, 0);
+  EXPECT_EQ(run.error_output, "");  // no sanitizer report, no crash
+  // The blocked worker still holds its pattern when the daemon ends.
+  EXPECT_NE(events.read().find(R"("type":"exit","live_references":1,"open_handles":0)"),
+            std::string::npos);
+}
+
+}  // namespace
+}  // namespace uiad
