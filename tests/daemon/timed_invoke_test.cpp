@@ -33,12 +33,6 @@ class TimedInvoke : public SimTest {
  protected:
   void SetUp() override { load(kScene); }
 
-  Ref<platform::InvokePattern> invoke_of(std::string_view name) {
-    auto root = from_handle(1);
-    auto e = find(*root, name);
-    return e->current_pattern_as<platform::InvokePattern>(platform::kInvokePatternId).value;
-  }
-
   // Automation objects besides the fixture's automation object.
   std::int64_t held() { return desktop_->live_references() - 1; }
 
@@ -51,13 +45,13 @@ class TimedInvoke : public SimTest {
 
 TEST_F(TimedInvoke, AnOutcomeWithinTheWaitIsReturnedWithItsText) {
   const auto start = Clock::now();
-  InvokeOutcome quick = timed_invoke(os(), invoke_of("Quick"));
+  InvokeOutcome quick = timed_invoke(os(), invoke_of(1, "Quick"));
   EXPECT_TRUE(quick.success);
   EXPECT_EQ(quick.error, "");
-  InvokeOutcome refused = timed_invoke(os(), invoke_of("Refuses"));
+  InvokeOutcome refused = timed_invoke(os(), invoke_of(1, "Refuses"));
   EXPECT_FALSE(refused.success);
   EXPECT_EQ(refused.error, "Invoke: The button said no (0x80070005)");
-  InvokeOutcome slow = timed_invoke(os(), invoke_of("Slow"));
+  InvokeOutcome slow = timed_invoke(os(), invoke_of(1, "Slow"));
   EXPECT_FALSE(slow.success);
   EXPECT_EQ(slow.error, "Invoke: Unspecified error (0x80004005)");
   EXPECT_LT(Clock::now() - start, 700ms);
@@ -67,7 +61,7 @@ TEST_F(TimedInvoke, AnOutcomeWithinTheWaitIsReturnedWithItsText) {
 
 TEST_F(TimedInvoke, ABlockedInvokeCountsAsSuccessAfter800msAndEndsWithItsDialog) {
   auto start = Clock::now();
-  InvokeOutcome modal = timed_invoke(os(), invoke_of("Modal"));
+  InvokeOutcome modal = timed_invoke(os(), invoke_of(1, "Modal"));
   auto waited = Clock::now() - start;
   EXPECT_TRUE(modal.success);
   EXPECT_GE(waited, 800ms);
@@ -77,7 +71,7 @@ TEST_F(TimedInvoke, ABlockedInvokeCountsAsSuccessAfter800msAndEndsWithItsDialog)
 
   // A second blocked call costs its own 800 ms only, with the first still waiting.
   start = Clock::now();
-  EXPECT_TRUE(timed_invoke(os(), invoke_of("Late")).success);
+  EXPECT_TRUE(timed_invoke(os(), invoke_of(1, "Late")).success);
   waited = Clock::now() - start;
   EXPECT_GE(waited, 800ms);
   EXPECT_LT(waited, 1500ms);
@@ -95,7 +89,7 @@ TEST_F(TimedInvoke, ABlockedInvokeCountsAsSuccessAfter800msAndEndsWithItsDialog)
 
 TEST_F(TimedInvoke, AWorkerThatCannotStartIsAFailedInvokeAndReleasesThePattern) {
   const InvokeOutcome outcome = timed_invoke_for_testing(
-      os(), invoke_of("Quick"), [](std::function<void()>) { return false; });
+      os(), invoke_of(1, "Quick"), [](std::function<void()>) { return false; });
   EXPECT_FALSE(outcome.success);
   EXPECT_EQ(outcome.error, "Invoke: no worker thread could be started");
   EXPECT_EQ(held(), 0);
@@ -105,7 +99,7 @@ TEST_F(TimedInvoke, AWorkerThatCannotStartIsAFailedInvokeAndReleasesThePattern) 
 TEST_F(TimedInvoke, AWorkerThatEndsWithoutSendingEndsTheWaitAtOnce) {
   const auto start = Clock::now();
   const InvokeOutcome outcome =
-      timed_invoke_for_testing(os(), invoke_of("Quick"), [](std::function<void()> work) {
+      timed_invoke_for_testing(os(), invoke_of(1, "Quick"), [](std::function<void()> work) {
         // Dropping the work unrun ends the worker's side of the channel.
         std::thread([w = std::move(work)] { (void)w; }).detach();
         return true;

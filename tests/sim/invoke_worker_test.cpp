@@ -29,12 +29,6 @@ class SimInvokeWorkers : public SimTest {
  protected:
   void SetUp() override { load(kScene); }
 
-  Ref<platform::InvokePattern> invoke_of(std::string_view name) {
-    auto root = from_handle(1);
-    auto e = find(*root, name);
-    return e->current_pattern_as<platform::InvokePattern>(platform::kInvokePatternId).value;
-  }
-
   static std::future<platform::HResult> run(Ref<platform::InvokePattern> pattern) {
     return std::async(std::launch::async, [p = std::move(pattern)] { return p->invoke(); });
   }
@@ -42,7 +36,7 @@ class SimInvokeWorkers : public SimTest {
 
 TEST_F(SimInvokeWorkers, ADelayedInvokeTakesRealTimeOnItsWorkerOnly) {
   const auto start = std::chrono::steady_clock::now();
-  auto outcome = run(invoke_of("Slow"));
+  auto outcome = run(invoke_of(1, "Slow"));
   EXPECT_EQ(outcome.wait_for(50ms), std::future_status::timeout);
   // The request thread goes on meanwhile.
   EXPECT_TRUE(from_handle(1)->get_current_name().succeeded());
@@ -51,7 +45,7 @@ TEST_F(SimInvokeWorkers, ADelayedInvokeTakesRealTimeOnItsWorkerOnly) {
 }
 
 TEST_F(SimInvokeWorkers, AModalInvokeReturnsWhenItsDialogCloses) {
-  auto outcome = run(invoke_of("Modal"));
+  auto outcome = run(invoke_of(1, "Modal"));
   for (int i = 0; i < 2000 && !os().windows.is_window(2); ++i) std::this_thread::sleep_for(5ms);
   ASSERT_TRUE(os().windows.is_window(2));
   EXPECT_EQ(outcome.wait_for(50ms), std::future_status::timeout);

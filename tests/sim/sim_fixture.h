@@ -50,6 +50,13 @@ class SimTest : public ::testing::Test {
                          : "<" + std::to_string(r.hr) + ">";
   }
 
+  // The Invoke pattern of the element named `name` in the window `hwnd`.
+  Ref<platform::InvokePattern> invoke_of(platform::Hwnd hwnd, std::string_view name) {
+    auto root = from_handle(hwnd);
+    auto e = find(*root, name);
+    return e->current_pattern_as<platform::InvokePattern>(platform::kInvokePatternId).value;
+  }
+
   // The first element named `name` below `root` in the raw view, depth first.
   Ref<Element> find(Element& root, std::string_view name) {
     auto walker = automation_->get_raw_view_walker().value;
