@@ -13,45 +13,15 @@
 namespace uiad {
 namespace {
 
-using testing::kReadyLine;
+using testing::Exchange;
 using testing::run_sim;
 using testing::test_data_path;
 
 const std::string kScene = test_data_path("scenes/actions.json");
 
-struct Transcript {
-  std::vector<std::string> responses;  // after the ready line and the scan
-  std::vector<std::string> events;     // after start-up, without the exit line
-  std::string exit_line;
-};
-
-// Scans `app`, then sends `requests`, one per line.
-Transcript run_after_scan(const std::string& app, const std::vector<std::string>& requests) {
-  testing::TempFile events("", "events.log");
-  std::string input = R"({"cmd":"scan","app":")" + app + "\"}\n";
-  for (const std::string& r : requests) input += r + "\n";
-  const auto run = run_sim(kScene, input, events.path());
-  Transcript s;
-  EXPECT_EQ(run.exit_code, 0) << run.error_output;
-  EXPECT_GE(run.lines.size(), 2u) << run.output;
-  if (run.lines.size() < 2) return s;
-  EXPECT_EQ(run.lines[0], kReadyLine);
-  EXPECT_EQ(Json::parse(run.lines[1]).value("ok", false), true) << run.lines[1];
-  for (std::size_t i = 2; i < run.lines.size(); ++i) {
-    if (!run.lines[i].empty()) s.responses.push_back(run.lines[i]);
-  }
-  std::string log = events.read();
-  std::size_t start = 0;
-  for (std::size_t lf; (lf = log.find('\n', start)) != std::string::npos; start = lf + 1) {
-    std::string line = log.substr(start, lf - start);
-    if (line.find(R"("type":"set_dpi_awareness")") != std::string::npos) continue;
-    if (line.find(R"("type":"exit")") != std::string::npos) {
-      s.exit_line = line;
-      continue;
-    }
-    s.events.push_back(line);
-  }
-  return s;
+// Scans `app` of the actions scene, then sends `requests`.
+Exchange run_after_scan(const std::string& app, const std::vector<std::string>& requests) {
+  return testing::run_after_scan(kScene, app, requests);
 }
 
 struct Case {
@@ -63,7 +33,7 @@ struct Case {
 
 void check(const Case& c) {
   SCOPED_TRACE(c.name);
-  const Transcript s = run_after_scan("tool", c.requests);
+  const Exchange s = run_after_scan("tool", c.requests);
   EXPECT_EQ(s.responses, c.responses);
   EXPECT_EQ(s.events, c.events);
   EXPECT_EQ(s.exit_line.substr(s.exit_line.find("\"live")),
@@ -241,7 +211,7 @@ TEST(ClickProtocol, StaleOnlyOnTheGeneralWayAndAfterTheElementLeft) {
   const std::string stale =
       "element 'auto:victim' is stale \xE2\x80\x94 the UI changed since the last scan; re-scan and "
       "retry";
-  const Transcript s =
+  const Exchange s =
       run_after_scan("tool", {R"({"cmd":"click","app":"tool","id":"auto:victim"})",
                               R"({"cmd":"focus","app":"tool","id":"auto:victim"})",
                               R"({"cmd":"set_value","app":"tool","id":"auto:victim","text":"z"})",
@@ -261,7 +231,7 @@ TEST(ClickProtocol, StaleOnlyOnTheGeneralWayAndAfterTheElementLeft) {
 }
 
 TEST(AttrsProtocol, RecordedValuesAndThePatternsOfferedNow) {
-  const Transcript s = run_after_scan(
+  const Exchange s = run_after_scan(
       "tool", {R"({"cmd":"attrs","app":"tool","id":"auto:refuses"})",
                R"({"cmd":"attrs","app":"tool","id":"Eauto:name"})",
                R"({"cmd":"attrs","app":"tool","id":"idx:22"})", R"({"cmd":"attrs","app":"tool"})"});
@@ -319,7 +289,7 @@ TEST(SetValueProtocol, ChoosesBetweenTheValuePatternTypingAndSettingTheText) {
 }
 
 TEST(SetValueProtocol, TheNextScanShowsTheNewTexts) {
-  const Transcript s =
+  const Exchange s =
       run_after_scan("tool", {R"({"cmd":"set_value","app":"tool","id":"auto:name","text":"bob"})",
                               R"({"cmd":"set_value","app":"tool","id":"auto:locked","text":"!"})",
                               R"({"cmd":"scan","app":"tool"})"});
@@ -331,7 +301,7 @@ TEST(SetValueProtocol, TheNextScanShowsTheNewTexts) {
 }
 
 TEST(SetValueProtocol, AChromiumSessionIsTypedIntoItsContentWindow) {
-  const Transcript s = run_after_scan(
+  const Exchange s = run_after_scan(
       "browser", {R"({"cmd":"set_value","app":"browser","id":"auto:q","text":"hi"})"});
   EXPECT_EQ(s.responses,
             (std::vector<std::string>{

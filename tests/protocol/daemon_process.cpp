@@ -4,6 +4,7 @@
 #include "protocol/daemon_process.h"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
@@ -167,6 +168,33 @@ std::string TempFile::read() const {
   std::stringstream contents;
   contents << in.rdbuf();
   return contents.str();
+}
+
+Exchange run_after_scan(const std::string& scene, const std::string& app,
+                        const std::vector<std::string>& requests) {
+  std::string input = R"({"cmd":"scan","app":")" + app + "\"}\n";
+  for (const std::string& r : requests) input += r + "\n";
+  TempFile events("", "events.log");
+  const auto run = run_sim(scene, input, events.path());
+  Exchange out;
+  EXPECT_EQ(run.exit_code, 0) << run.error_output;
+  EXPECT_GE(run.lines.size(), 2u) << run.output;
+  EXPECT_NE(run.lines.at(1).find(R"("ok":true)"), std::string::npos) << run.lines.at(1);
+  for (std::size_t i = 2; i < run.lines.size(); ++i) {
+    if (!run.lines[i].empty()) out.responses.push_back(run.lines[i]);
+  }
+  std::string log = events.read();
+  std::size_t start = 0;
+  for (std::size_t lf; (lf = log.find('\n', start)) != std::string::npos; start = lf + 1) {
+    const std::string line = log.substr(start, lf - start);
+    if (line.find(R"("type":"set_dpi_awareness")") != std::string::npos) continue;
+    if (line.find(R"("type":"exit")") != std::string::npos) {
+      out.exit_line = line;
+      continue;
+    }
+    out.events.push_back(line);
+  }
+  return out;
 }
 
 }  // namespace uiad::testing

@@ -48,6 +48,18 @@ inline DaemonRun run_sim(const std::string& scene_path, const std::string& input
   return run_sim(scene_path, input, options);
 }
 
+// What a session of element commands after one scan produced.
+struct Exchange {
+  std::vector<std::string> responses;  // after the ready line and the scan
+  std::vector<std::string> events;     // without the start-up line and the exit line
+  std::string exit_line;
+};
+
+// Scans `app` of `scene`, then sends `requests`, one per line, with the event
+// log on; expects a clean exit and a successful scan.
+Exchange run_after_scan(const std::string& scene, const std::string& app,
+                        const std::vector<std::string>& requests);
+
 // A file under UIAD_TEST_DATA_DIR.
 std::string test_data_path(const std::string& relative);
 
