@@ -17,6 +17,15 @@ requests=(
   '{"cmd":"probe","app":"preferences","id":"name:button:Apply"}'
   '{"cmd":"probe","app":"calculator","id":"auto:1"}'
   '{"cmd":"scan","app":"text editor","max_depth":1}'
+  '{"cmd":"scan","app":"file browser"}'
+  '{"cmd":"hover","app":"file browser","id":"name:button:Up"}'
+  '{"cmd":"scroll","app":"file browser","id":"name:row:photo.jpg","direction":"page_down"}'
+  '{"cmd":"scroll","app":"file browser","id":"name:row:photo.jpg","direction":"end"}'
+  '{"cmd":"scroll","app":"file browser","id":"name:row:photo.jpg"}'
+  '{"cmd":"mouse_click","app":"file browser","id":"name:row:setup.exe","button":"right"}'
+  '{"cmd":"perform","app":"file browser","id":"name:button:Up","action":"AXPress"}'
+  '{"cmd":"key","app":"preferences","id":"auto:txtUserName","key":"bob"}'
+  '{"cmd":"key","app":"preferences","key":"Enter"}'
   '{"cmd":"shutdown"}'
 )
 responses=$(printf '%s\n' "${requests[@]}" | build/release/src/bin/uiad-sim)

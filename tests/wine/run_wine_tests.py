@@ -541,6 +541,158 @@ def _(suite):
     bed.stop(app.process)
 
 
+# ------------------------------------------------- posted input and scrolling
+
+def actions_app(suite):
+    """A test application of its own for the input cases, scanned; made once."""
+    if getattr(suite, "_actions_app", None) is None:
+        suite._actions_app = suite.bed.start_test_app("actions", title="UIAD Actions App")
+    scan(suite, "UIAD Actions App", "cache")
+    return suite._actions_app
+
+
+def centre_in_client(app, control_id):
+    """The centre of a borderless control as a point of its own client area."""
+    left, top, right, bottom = app.control(control_id)["rect"]
+    return (right - left) // 2, (bottom - top) // 2
+
+
+def logged(app, mark, event, **fields):
+    found = app.log.wait_for(lambda e: e["event"] == event and all(e.get(k) == v for k, v in fields.items()),
+                             5, after=mark)
+    expect(found is not None, f"the application did not log {event} {fields}; "
+                              f"it logged {app.log.events()[mark:][-12:]}")
+    return found
+
+
+@case("key_posts_names_and_text_to_an_edit")
+def _(suite):
+    app = actions_app(suite)
+    daemon = suite.daemon()
+    mark = len(app.log.events())
+    answer = daemon.request({"cmd": "key", "app": "uiad actions app", "id": "auto:135", "key": "Hi!"})
+    expect_equal(answer, {"count": 1, "focused": True, "key": "Hi!", "kind": "text", "method": "post",
+                          "ok": True, "vk": None}, "text answer")
+    answer = daemon.request({"cmd": "key", "app": "uiad actions app", "id": "auto:135", "key": " End ",
+                             "count": 2})
+    expect_equal(answer, {"count": 2, "focused": True, "key": " End ", "kind": "key", "method": "post",
+                          "ok": True, "vk": 35}, "key answer")
+    logged(app, mark, "activate", state=1)
+    typed = [e["code"] for e in app.log.events()[mark:] if e["event"] == "char" and e["id"] == 135]
+    expect_equal(typed[:3], [ord("H"), ord("i"), ord("!")], "characters the edit received")
+    keys = [(e["event"], e["vk"]) for e in app.log.events()[mark:] if e["event"] in ("keydown", "keyup")
+            and e["id"] == 135]
+    expect_equal(keys, [("keydown", 35), ("keyup", 35)] * 2, "keys the edit received")
+    rescanned = scan(suite, "UIAD Actions App", "current")
+    expect_equal(rescanned["elements"]["auto:135"]["value"], "Hi!", "the edit's text read back")
+
+
+@case("key_types_into_notepad")
+def _(suite):
+    _, window = suite.notepad
+    scan(suite, window["title"], "cache")
+    # No element: the keys go to the window that has the focus in notepad's GUI thread.
+    answer = suite.daemon().request({"cmd": "key", "app": window["title"], "key": " and more"})
+    expect_equal(answer["kind"], "text", "kind")
+    # The caret may be at either end of the loaded text.
+    typed = {NOTEPAD_TEXT + " and more", " and more" + NOTEPAD_TEXT}
+    deadline = time.monotonic() + 5
+    while True:
+        values = [e["value"] for e in scan(suite, window["title"], "current")["elements"].values()
+                  if e["role"] == "input"]
+        if typed & set(values) or time.monotonic() > deadline:
+            break
+        time.sleep(0.2)
+    expect(typed & set(values), f"notepad's text after typing: {values}")
+
+
+@case("mouse_click_posts_left_and_right_at_the_centre")
+def _(suite):
+    app = actions_app(suite)
+    daemon = suite.daemon()
+    x, y = centre_in_client(app, 101)
+    mark = len(app.log.events())
+    answer = daemon.request({"cmd": "mouse_click", "app": "uiad actions app", "id": "auto:101"})
+    expect_equal((answer["ok"], answer["button"], answer["count"], answer["success"]),
+                 (True, "left", 1, True), "left answer")
+    logged(app, mark, "lbuttondown", id=101, x=x, y=y)
+    logged(app, mark, "lbuttonup", id=101, x=x, y=y)
+    logged(app, mark, "click", id=101)
+    mark = len(app.log.events())
+    answer = daemon.request({"cmd": "mouse_click", "app": "uiad actions app", "id": "auto:101",
+                             "button": "right", "count": 2})
+    expect_equal((answer["button"], answer["count"]), ("right", 2), "right answer")
+    logged(app, mark, "rbuttondown", id=101, x=x, y=y)
+    logged(app, mark, "rbuttonup", id=101, x=x, y=y)
+    expect(app.log.wait_for(lambda e: e["event"] == "click", 0.5, after=mark) is None,
+           "a right click pressed the button")
+    downs = [e for e in app.log.events()[mark:] if e["event"] == "rbuttondown"]
+    expect_equal(len(downs), 2, "right-button downs for count 2")
+
+
+@case("hover_reveals_the_tooltip")
+def _(suite):
+    app = actions_app(suite)
+    daemon = suite.daemon()
+    mark = len(app.log.events())
+    answer = daemon.request({"cmd": "hover", "app": "uiad actions app", "id": "auto:101"})
+    logged(app, mark, "tip_shown", id=101, x=centre_in_client(app, 101)[0])
+    revealed = answer.get("revealed_windows")
+    expect(isinstance(revealed, list) and any(w["class"] == "UiadTestTip" and w["title"] == "Says hello"
+                                              for w in revealed),
+           f"the tooltip is not among the revealed windows: {answer}")
+    expect_equal((answer["method"], answer["moved_real_cursor"], answer["cursor_restored"]),
+                 ("move", False, True), "method and cursor")
+    # Moving onto another control hides it: it is not revealed again.
+    answer = daemon.request({"cmd": "hover", "app": "uiad actions app", "id": "auto:102", "dwell_ms": 100})
+    logged(app, mark, "tip_hidden", id=102)
+    expect_equal(answer["revealed_windows"], [], "windows revealed by the second hover")
+
+
+@case("scroll_moves_the_list_through_its_scroll_pattern")
+def _(suite):
+    app = actions_app(suite)
+    daemon = suite.daemon()
+    row = "name:row:Item_1"
+    answer = daemon.request({"cmd": "scroll", "app": "uiad actions app", "id": row, "direction": "down"})
+    expect(answer.get("verified") is True and answer["from_pct"] == 0 and answer["to_pct"] > 0,
+           f"page down: {answer}")
+    rows = scan(suite, "UIAD Actions App", "current")["elements"]
+    expect(rows["name:row:Item_1"]["w"] == 0 and rows["name:row:Item_9"]["w"] > 0,
+           f"rows on screen after page down: Item_1 {rows['name:row:Item_1']}, Item_9 {rows['name:row:Item_9']}")
+    answer = daemon.request({"cmd": "scroll", "app": "uiad actions app", "id": row, "direction": "end"})
+    expect(answer.get("verified") is True and answer["to_pct"] == 100, f"end: {answer}")
+    rows = scan(suite, "UIAD Actions App", "current")["elements"]
+    expect(rows["name:row:Item_30"]["w"] > 0, f"Item_30 not on screen at the end: {rows['name:row:Item_30']}")
+    answer = daemon.request({"cmd": "scroll", "app": "uiad actions app", "id": row, "direction": "down"})
+    expect_equal(answer, {"error": "scroll: 'down' had no effect \u2014 already at the end (nothing scrolled)",
+                          "ok": False}, "down at the end")
+
+
+@case("perform_press_and_show_menu")
+def _(suite):
+    app = actions_app(suite)
+    daemon = suite.daemon()
+    mark = len(app.log.events())
+    answer = daemon.request({"cmd": "perform", "app": "uiad actions app", "id": "auto:101", "action": "press"})
+    expect_equal(answer, {"id": "auto:101", "label": "Say hello", "ok": True, "role": "button"}, "press")
+    logged(app, mark, "click", id=101)
+    mark = len(app.log.events())
+    answer = daemon.request({"cmd": "perform", "app": "uiad actions app", "id": "auto:101",
+                             "action": "AXShowMenu"})
+    expect_equal(answer["ok"], True, "show_menu")
+    # To the top-level window itself, relative to its window rectangle.
+    left, top, right, bottom = app.control(101)["rect"]
+    x = (left + (right - left) // 2) - app.rect[0]
+    y = (top + (bottom - top) // 2) - app.rect[1]
+    logged(app, mark, "rbuttondown", id=0, x=x, y=y)
+    logged(app, mark, "rbuttonup", id=0, x=x, y=y)
+    answer = daemon.request({"cmd": "perform", "app": "uiad actions app", "id": "auto:101", "action": "Press"})
+    expect_equal(answer, {"error": "perform: unknown action 'Press'", "ok": False}, "unknown action")
+    suite.bed.stop(app.process)
+    suite._actions_app = None
+
+
 # ---------------------------------------------------------------- Wine facts
 # What tests/wine/README.md says about Wine, measured again on every run.
 

@@ -90,6 +90,10 @@ void scroll_by_message(SimState& s, std::int32_t window, std::uint32_t msg, std:
       steps = it->second;
     delta = -notches * steps.small;
   } else {
+    if (wparam != kVkUp && wparam != kVkDown && wparam != kVkPrior && wparam != kVkNext &&
+        wparam != kVkHome && wparam != kVkEnd) {
+      return;
+    }
     const std::int32_t focused = s.focused_element();
     if (focused > kDesktopElement && root != kNone && s.is_self_or_ancestor(root, focused))
       start = focused;

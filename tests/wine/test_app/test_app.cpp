@@ -16,6 +16,7 @@ namespace {
 
 constexpr wchar_t kMainClass[] = L"UiadTestAppMain";
 constexpr wchar_t kPanelClass[] = L"UiadTestPanel";
+constexpr wchar_t kTipClass[] = L"UiadTestTip";
 constexpr wchar_t kOldProcProperty[] = L"uiad.test.oldproc";
 
 enum MenuId { kMenuOpenDialog = 9001, kMenuExit = 9002, kMenuClearNotes = 9003, kMenuAbout = 9004 };
@@ -94,6 +95,7 @@ constexpr int kLevelPage = 10;
 struct App {
   EventLog log;
   HWND main = nullptr;
+  HWND tip = nullptr;  // shown while the pointer rests on "Say hello"
 };
 
 App* app_of(HWND hwnd) {
@@ -112,11 +114,34 @@ std::wstring text_of(HWND hwnd) {
   return text;
 }
 
+// The hover reaction: a tooltip for "Say hello" that a move onto any other
+// control hides again. Shown without activation, like a real tooltip.
+void on_mouse_move(HWND control, int id, LPARAM lparam) {
+  App* app = app_of(control);
+  if (app == nullptr || app->tip == nullptr) return;
+  // Wine sends moves of its own at the real pointer when windows appear;
+  // only moves elsewhere (posted ones) count.
+  POINT at{static_cast<short>(LOWORD(lparam)), static_cast<short>(HIWORD(lparam))};
+  ClientToScreen(control, &at);
+  POINT cursor{};
+  if (GetCursorPos(&cursor) && cursor.x == at.x && cursor.y == at.y) return;
+  const bool show = id == kSayHello;
+  if (show == (IsWindowVisible(app->tip) != FALSE)) return;
+  ShowWindow(app->tip, show ? SW_SHOWNOACTIVATE : SW_HIDE);
+  app->log.write(LogLine(show ? "tip_shown" : "tip_hidden")
+                     .add("id", id)
+                     .add("x", static_cast<short>(LOWORD(lparam)))
+                     .add("y", static_cast<short>(HIWORD(lparam))));
+}
+
 // Logs what the control receives, then lets the control handle it.
 LRESULT CALLBACK control_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
   const auto old_proc = reinterpret_cast<WNDPROC>(GetPropW(hwnd, kOldProcProperty));
   const int id = GetDlgCtrlID(hwnd);
   switch (message) {
+    case WM_MOUSEMOVE:
+      on_mouse_move(hwnd, id, lparam);
+      break;
     case WM_CHAR:
       log_event(hwnd, LogLine("char").add("id", id).add("code", static_cast<long long>(wparam)));
       break;
@@ -356,6 +381,20 @@ LRESULT CALLBACK main_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam
     case WM_SETFOCUS:
       log_event(hwnd, LogLine("focus").add("id", 0));
       break;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP: {
+      const char* name = message == WM_LBUTTONDOWN ? "lbuttondown"
+                         : message == WM_LBUTTONUP ? "lbuttonup"
+                         : message == WM_RBUTTONDOWN ? "rbuttondown"
+                                                     : "rbuttonup";
+      log_event(hwnd, LogLine(name)
+                          .add("id", 0)
+                          .add("x", static_cast<short>(LOWORD(lparam)))
+                          .add("y", static_cast<short>(HIWORD(lparam))));
+      break;
+    }
     case WM_CLOSE:
       log_event(hwnd, LogLine("close"));
       break;
@@ -380,7 +419,12 @@ bool register_classes(HINSTANCE instance) {
   WNDCLASSEXW panel_class = main_class;
   panel_class.lpfnWndProc = panel_proc;
   panel_class.lpszClassName = kPanelClass;
-  return RegisterClassExW(&main_class) != 0 && RegisterClassExW(&panel_class) != 0;
+  WNDCLASSEXW tip_class = main_class;
+  tip_class.lpfnWndProc = DefWindowProcW;
+  tip_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_INFOBK + 1);
+  tip_class.lpszClassName = kTipClass;
+  return RegisterClassExW(&main_class) != 0 && RegisterClassExW(&panel_class) != 0 &&
+         RegisterClassExW(&tip_class) != 0;
 }
 
 }  // namespace
@@ -404,6 +448,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   app.main = CreateWindowExW(0, kMainClass, title.c_str(), WS_OVERLAPPEDWINDOW, 40, 40, 660, 520,
                              nullptr, make_menu(), instance, &app);
   if (app.main == nullptr) return 5;
+  // Hidden until the pointer rests on "Say hello"; owned, so it is no child.
+  app.tip = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE | WS_EX_TOPMOST, kTipClass,
+                            L"Says hello", WS_POPUP | WS_BORDER, 60, 90, 120, 22, app.main, nullptr,
+                            instance, nullptr);
   ShowWindow(app.main, SW_SHOW);
   UpdateWindow(app.main);
   SetFocus(GetDlgItem(app.main, kName));
