@@ -277,6 +277,14 @@ def close_dialog_with_ok(bed):
     bed.probe("act", ok_button[0]["hwnd"], "invoke")
 
 
+def logged(app, mark, event, **fields):
+    found = app.log.wait_for(lambda e: e["event"] == event and all(e.get(k) == v for k, v in fields.items()),
+                             5, after=mark)
+    expect(found is not None, f"the application did not log {event} {fields}; "
+                              f"it logged {app.log.events()[mark:][-12:]}")
+    return found
+
+
 # ---------------------------------------------------------------------- cases
 
 
@@ -499,14 +507,9 @@ def _(suite):
         expect_equal(answer[-1]["hr"], expect_hr, f"{action} on {control_id}")
         return answer, mark
 
-    def logged(event, mark, **fields):
-        found = app.log.wait_for(lambda e: e["event"] == event and all(e.get(k) == v for k, v in fields.items()),
-                                 5, after=mark)
-        expect(found is not None, f"the application did not log {event} {fields}")
-
     answer, mark = act(111, "toggle")
     expect_equal(answer[-1]["element"]["toggle"], 1, "toggle state after Toggle")
-    logged("click", mark, id=111)
+    logged(app, mark, "click", id=111)
     answer, mark = act(122, "select")
     expect_equal(answer[-1]["element"]["selected"], True, "Green selected")
     red = [line["element"] for line in bed.probe("tree", app.hwnd)
@@ -514,17 +517,17 @@ def _(suite):
     expect_equal(red[0]["selected"], False, "Red after selecting Green")
     answer, mark = act(140, "item", 5)
     expect_equal(answer[-1]["element"]["name"], "Item 6", "the sixth item")
-    logged("select", mark, id=140, index=5)
+    logged(app, mark, "select", id=140, index=5)
     # A single-line edit: multi-line ones send no EN_CHANGE for WM_SETTEXT.
     answer, mark = act(131, "set_value", "typed by the stand-in")
     expect_equal(answer[-1]["element"]["value"], "typed by the stand-in", "value after SetValue")
-    logged("change", mark, id=131, text="typed by the stand-in")
+    logged(app, mark, "change", id=131, text="typed by the stand-in")
     act(133, "set_value", "refused", expect_hr="0x80131509")
     act(103, "invoke", expect_hr="0x80040200")
     answer, _ = act(140, "scroll", 4)
     expect(answer[0]["vertical_percent"] > 0, f"list not scrolled: {answer[0]}")
     answer, mark = act(160, "scroll", 3)
-    logged("scroll", mark, id=160, pos=10)
+    logged(app, mark, "scroll", id=160, pos=10)
     act(150, "expand")
     act(150, "collapse")
     # The element under a point and the focused element.
@@ -534,9 +537,9 @@ def _(suite):
     # A SysLink's Invoke follows the link, which opens the modal dialog.
     mark = len(app.log.events())
     invoker = bed.spawn([bed.wine, "C:\\uiad\\uia_dump.exe", "act", str(hwnd[104]), "invoke"])
-    logged("link", mark, id=104)
+    logged(app, mark, "link", id=104)
     close_dialog_with_ok(bed)
-    logged("dialog_closed", mark, result=1)
+    logged(app, mark, "dialog_closed", result=1)
     invoker.wait(10)
     bed.stop(app.process)
 
@@ -555,14 +558,6 @@ def centre_in_client(app, control_id):
     """The centre of a borderless control as a point of its own client area."""
     left, top, right, bottom = app.control(control_id)["rect"]
     return (right - left) // 2, (bottom - top) // 2
-
-
-def logged(app, mark, event, **fields):
-    found = app.log.wait_for(lambda e: e["event"] == event and all(e.get(k) == v for k, v in fields.items()),
-                             5, after=mark)
-    expect(found is not None, f"the application did not log {event} {fields}; "
-                              f"it logged {app.log.events()[mark:][-12:]}")
-    return found
 
 
 @case("key_posts_names_and_text_to_an_edit")

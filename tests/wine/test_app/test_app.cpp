@@ -114,6 +114,18 @@ std::wstring text_of(HWND hwnd) {
   return text;
 }
 
+// A mouse button message with its point in client coordinates.
+void log_button(HWND hwnd, UINT message, int id, LPARAM lparam) {
+  const char* name = message == WM_LBUTTONDOWN ? "lbuttondown"
+                     : message == WM_LBUTTONUP ? "lbuttonup"
+                     : message == WM_RBUTTONDOWN ? "rbuttondown"
+                                                 : "rbuttonup";
+  log_event(hwnd, LogLine(name)
+                      .add("id", id)
+                      .add("x", static_cast<short>(LOWORD(lparam)))
+                      .add("y", static_cast<short>(HIWORD(lparam))));
+}
+
 // The hover reaction: a tooltip for "Say hello" that a move onto any other
 // control hides again. Shown without activation, like a real tooltip.
 void on_mouse_move(HWND control, int id, LPARAM lparam) {
@@ -157,17 +169,9 @@ LRESULT CALLBACK control_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpa
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP:
     case WM_RBUTTONDOWN:
-    case WM_RBUTTONUP: {
-      const char* name = message == WM_LBUTTONDOWN ? "lbuttondown"
-                         : message == WM_LBUTTONUP ? "lbuttonup"
-                         : message == WM_RBUTTONDOWN ? "rbuttondown"
-                                                     : "rbuttonup";
-      log_event(hwnd, LogLine(name)
-                          .add("id", id)
-                          .add("x", static_cast<short>(LOWORD(lparam)))
-                          .add("y", static_cast<short>(HIWORD(lparam))));
+    case WM_RBUTTONUP:
+      log_button(hwnd, message, id, lparam);
       break;
-    }
     default:
       break;
   }
@@ -384,17 +388,9 @@ LRESULT CALLBACK main_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP:
     case WM_RBUTTONDOWN:
-    case WM_RBUTTONUP: {
-      const char* name = message == WM_LBUTTONDOWN ? "lbuttondown"
-                         : message == WM_LBUTTONUP ? "lbuttonup"
-                         : message == WM_RBUTTONDOWN ? "rbuttondown"
-                                                     : "rbuttonup";
-      log_event(hwnd, LogLine(name)
-                          .add("id", 0)
-                          .add("x", static_cast<short>(LOWORD(lparam)))
-                          .add("y", static_cast<short>(HIWORD(lparam))));
+    case WM_RBUTTONUP:
+      log_button(hwnd, message, 0, lparam);
       break;
-    }
     case WM_CLOSE:
       log_event(hwnd, LogLine("close"));
       break;
