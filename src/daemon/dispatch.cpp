@@ -9,6 +9,7 @@
 #include "actions/element_commands.h"
 #include "daemon/response.h"
 #include "daemon/unicode.h"
+#include "menus/menu_commands.h"
 #include "snapshot/probe.h"
 #include "snapshot/scan.h"
 #include "windows/desktop_commands.h"
@@ -35,9 +36,9 @@ constexpr std::array<Command, 23> kCommands = {{
     {"scroll", handle_scroll},
     {"wait_for_change", nullptr},
     {"probe", handle_probe},
-    {"menus", nullptr},
-    {"invoke_menu", nullptr},
-    {"context_menu", nullptr},
+    {"menus", handle_menus},
+    {"invoke_menu", handle_invoke_menu},
+    {"context_menu", handle_context_menu},
     {"windows", handle_windows},
     {"list_apps", handle_list_apps},
     {"foreground", handle_foreground},
