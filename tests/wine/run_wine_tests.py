@@ -688,6 +688,65 @@ def _(suite):
     suite._actions_app = None
 
 
+# ---------------------------------------------------------------- menus
+# Wine lets no other process read the application's menus (see the facts
+# below), so the stand-in has no menu-bar elements: these cases pin what the
+# daemon answers then, and that a posted right click opens a real popup menu
+# window that the daemon finds below the desktop root and closes again.
+
+NO_MENU_BAR = "no UIA menu bar found (app may use a ribbon/command-bar with no classic menus)"
+
+
+@case("menus_without_menu_elements_reports_no_bar")
+def _(suite):
+    scan(suite, suite.app.title, "cache")
+    answer = suite.daemon().request({"cmd": "menus", "app": suite.app.title.upper()})
+    expect_equal(answer, {"app": suite.app.title.lower(), "note": NO_MENU_BAR, "ok": True, "shortcuts": []},
+                 "menus")
+
+
+@case("invoke_menu_without_menu_elements_fails_with_both_strategies")
+def _(suite):
+    scan(suite, suite.app.title, "cache")
+    before = suite.foreground()
+    mark = len(suite.app.log.events())
+    started = time.monotonic()
+    answer = suite.daemon().request({"cmd": "invoke_menu", "app": suite.app.title, "path": "File > Exit"})
+    expect_equal(answer, {"error": "invoke_menu: top menu not found: File (static resolve: menu path segment "
+                                   "'File' not found (top-level menu bar); available: [])", "ok": False},
+                 "invoke_menu")
+    expect(time.monotonic() - started >= 0.04, "the guard's 40 ms wait was not made")
+    menus = [e for e in suite.app.log.events()[mark:] if e["event"] == "menu"]
+    expect_equal(menus, [], "menu commands received by the application")
+    after = suite.foreground()
+    expect_equal(after and after["hwnd"], before and before["hwnd"], "foreground window")
+
+
+@case("context_menu_finds_the_popup_below_the_desktop_and_closes_it")
+def _(suite):
+    scan(suite, suite.app.title, "cache")
+    mark = len(suite.app.log.events())
+    # With the foreground flag the application's window is in front when
+    # Escape is posted to the foreground window (under Wine without a window
+    # manager there may be no foreground window at all otherwise).
+    answer = suite.daemon().request({"cmd": "context_menu", "app": suite.app.title, "id": "auto:135",
+                                     "foreground": True})
+    # The popup is found and named; its items are in the application's menu,
+    # which Wine does not let the stand-in read.
+    expect_equal(answer, {"count": 0, "foregrounded": True, "id": "auto:135", "items": [],
+                          "menu_class": "#32768", "ok": False}, "context_menu")
+    buttons = [[e["event"], e["x"], e["y"]] for e in suite.app.log.events()[mark:]
+               if e["event"] in ("rbuttondown", "rbuttonup")]
+    expect_equal([b[0] for b in buttons], ["rbuttondown", "rbuttonup"], "right button messages")
+    expect_equal(buttons[0][1:], buttons[1][1:], "down and up at the same point")
+    # Escape closed the menu: a right click on a push button opens none, and
+    # no popup is left on the desktop to be found.
+    again = suite.daemon().request({"cmd": "context_menu", "app": suite.app.title, "id": "auto:101",
+                                    "foreground": True})
+    expect_equal(again, {"count": 0, "foregrounded": True, "id": "auto:101", "items": [],
+                         "menu_class": "", "ok": False}, "context_menu on a button")
+
+
 # ---------------------------------------------------------------- Wine facts
 # What tests/wine/README.md says about Wine, measured again on every run.
 
@@ -717,6 +776,15 @@ def _(suite):
     expect_equal(f["menu_item_count"], -1, "GetMenuItemCount")
     expect_equal(f["menu_item_info_ok"], 0, "GetMenuItemInfoW")
     expect_equal(f["menu_bar_info_ok"], 0, "GetMenuBarInfo")
+
+
+@case("wine_fact_popup_menu_of_other_process_unreadable")
+def _(suite):
+    f = facts(suite)
+    expect_equal(f["popup_menu_window_appears"], 1, "a #32768 window after a posted right click")
+    expect_equal(f["popup_menu_handle_nonzero"], 1, "MN_GETHMENU gives a handle")
+    expect_equal(f["popup_menu_item_count"], -1, "GetMenuItemCount of the popup's menu")
+    expect_equal(f["popup_menu_closed_by_escape"], 1, "Escape posted to the application's window closes it")
 
 
 @case("wine_fact_edit_text_of_other_process_needs_wm_gettext")

@@ -99,6 +99,59 @@ void menu_facts(HWND window, Facts& facts) {
   facts.add("menu_bar_info_ok", GetMenuBarInfo(window, OBJID_MENU, 0, &bar));
 }
 
+// The visible popup menu window (class #32768) of a thread, or NULL.
+HWND visible_popup_menu(DWORD thread) {
+  struct Search {
+    DWORD thread;
+    HWND found;
+  } search{thread, nullptr};
+  EnumWindows(
+      [](HWND hwnd, LPARAM lparam) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(lparam);
+        wchar_t cls[16] = {};
+        GetClassNameW(hwnd, cls, 16);
+        if (std::wcscmp(cls, L"#32768") == 0 && IsWindowVisible(hwnd) &&
+            GetWindowThreadProcessId(hwnd, nullptr) == s->thread) {
+          s->found = hwnd;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+HWND wait_for_popup_menu(DWORD thread, bool visible) {
+  HWND popup = nullptr;
+  for (int i = 0; i < 40; ++i) {
+    popup = visible_popup_menu(thread);
+    if ((popup != nullptr) == visible) break;
+    Sleep(50);
+  }
+  return popup;
+}
+
+// A right click posted to the multi-line edit opens the edit's own context
+// menu, as a popup window of the application's thread; Escape posted to a
+// window of that thread closes it (context_menu posts it to the foreground
+// window).
+void popup_menu_facts(HWND main, Facts& facts) {
+  const HWND edit = GetDlgItem(main, 135);
+  const DWORD thread = GetWindowThreadProcessId(main, nullptr);
+  PostMessageW(edit, WM_RBUTTONDOWN, 0, MAKELPARAM(10, 10));
+  Sleep(30);
+  PostMessageW(edit, WM_RBUTTONUP, 0, MAKELPARAM(10, 10));
+  const HWND popup = wait_for_popup_menu(thread, true);
+  facts.add("popup_menu_window_appears", popup != nullptr);
+  const auto menu = reinterpret_cast<HMENU>(popup != nullptr ? SendMessageW(popup, MN_GETHMENU, 0, 0) : 0);
+  facts.add("popup_menu_handle_nonzero", menu != nullptr);
+  facts.add("popup_menu_item_count", GetMenuItemCount(menu));
+  PostMessageW(main, WM_KEYDOWN, VK_ESCAPE, 0);
+  Sleep(10);
+  PostMessageW(main, WM_KEYUP, VK_ESCAPE, 0);
+  facts.add("popup_menu_closed_by_escape", wait_for_popup_menu(thread, false) == nullptr);
+}
+
 }  // namespace
 
 // The length of the system message text for a code, 0 when there is none.
@@ -155,6 +208,7 @@ int wmain(int argc, wchar_t** argv) {
   facts.add("scrollbar_getscrollinfo_max", direct.nMax);
 
   menu_facts(main, facts);
+  popup_menu_facts(main, facts);
   print_window_fact(main, facts);
 
   GUITHREADINFO gui{};

@@ -147,6 +147,7 @@ std::wstring name_of(const Node& node, Kind kind) {
     case Kind::Window:
     case Kind::Pane:
     case Kind::ScrollBar:
+    case Kind::Menu:
       return window_text(node.hwnd);
   }
   return {};
@@ -255,6 +256,9 @@ Kind kind_of(const Node& node) {
   if (cls == L"combobox") return Kind::ComboBox;
   if (cls == L"scrollbar") return Kind::ScrollBar;
   if (cls == L"syslink") return Kind::Hyperlink;
+  // What the system's proxies call an open menu. Its items live in the owning
+  // process's menu, which Wine does not let another process read.
+  if (cls == L"#32768") return Kind::Menu;
   return is_top_level(node.hwnd) ? Kind::Window : Kind::Pane;
 }
 
@@ -287,6 +291,8 @@ CONTROLTYPEID control_type_of(Kind kind) {
       return UIA_ScrollBarControlTypeId;
     case Kind::Hyperlink:
       return UIA_HyperlinkControlTypeId;
+    case Kind::Menu:
+      return UIA_MenuControlTypeId;
   }
   return UIA_PaneControlTypeId;
 }

@@ -42,6 +42,7 @@ enum class Kind {
   ComboBox,
   ScrollBar,
   Hyperlink,
+  Menu,  // a popup menu window (class #32768)
 };
 
 Node desktop_node();
