@@ -142,28 +142,29 @@ MenuTree read_menu_tree(platform::Automation& automation, platform::WindowSystem
     }
     ++frame.examined;
     Element& item = *frame.child;
-    Ref<Element> opened;  // the item, when its own level is read next
+    std::string name;
     auto type = item.get_current_control_type();
     if (type.succeeded() && type.value == platform::kMenuItemControlTypeId) {
-      std::string name = clean_menu_name(current_name(item));
-      if (!name.empty()) {
-        frame.out->push_back({std::move(name), {}, tree.node_elements.size()});
-        tree.node_elements.push_back(item.add_ref());
-        opened = item.add_ref();
-      }
+      name = clean_menu_name(current_name(item));
     }
-    // Move on to the sibling before descending, so this frame is complete;
-    // a level that reached its limit asks for no further sibling.
-    const std::size_t level = frame.level;
-    std::vector<MenuNode>* out = frame.out;
+    // The sibling is fetched before descending, so this frame is complete; a
+    // level that reached its limit asks for no further sibling.
     platform::Result<Ref<Element>> next;
     if (frame.examined < kMenuSiblings) next = walker.get_next_sibling_element(item);
+    const std::size_t level = frame.level;
+    std::vector<MenuNode>* out = frame.out;
+    Element* kept = nullptr;  // the named item, whose own level is read next
+    if (!name.empty()) {
+      out->push_back({std::move(name), {}, tree.node_elements.size()});
+      tree.node_elements.push_back(std::move(frame.child));
+      kept = tree.node_elements.back().get();
+    }
     if (usable(next)) {
       frame.child = std::move(next.value);
     } else {
       stack.pop_back();
     }
-    if (opened) open_level(*opened, level + 1, &out->back().children);
+    if (kept != nullptr) open_level(*kept, level + 1, &out->back().children);
   }
   return tree;
 }
