@@ -3,6 +3,7 @@
 #include <string>
 
 #include "actions/primitives.h"
+#include "actions/request_fields.h"
 #include "daemon/element_lookup.h"
 #include "daemon/response.h"
 #include "daemon/unicode.h"
@@ -73,10 +74,7 @@ Json handle_context_menu(DaemonContext& context, const Json& request) {
   std::string error;
   const auto found = lookup_element(context, target.key, target.id, "context_menu", error);
   if (!found) return error_response(std::move(error));
-  bool foreground = false;
-  if (auto it = request.find("foreground"); it != request.end() && it->is_boolean()) {
-    foreground = it->get<bool>();
-  }
+  const bool foreground = actions::bool_field_or(request, "foreground", false);
 
   platform::Platform& p = context.platform;
   const platform::Hwnd window = found->session->window;

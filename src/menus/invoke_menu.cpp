@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "actions/primitives.h"
+#include "actions/request_fields.h"
 #include "daemon/element_lookup.h"
 #include "daemon/platform_error.h"
 #include "daemon/response.h"
@@ -196,10 +197,7 @@ Outcome invoke_path(DaemonContext& context, platform::Hwnd window,
 
 Json handle_invoke_menu(DaemonContext& context, const Json& request) {
   const std::string key = app_key(request);
-  std::string path;
-  if (auto it = request.find("path"); it != request.end() && it->is_string()) {
-    path = it->get<std::string>();
-  }
+  const std::string path = actions::string_field_or(request, "path", "");
   auto session = context.sessions.find(key);
   if (session == context.sessions.end()) {
     return error_response("invoke_menu: no session for '" + key + "'");
