@@ -31,6 +31,10 @@ requests=(
   '{"cmd":"perform","app":"file browser","id":"name:button:Up","action":"AXPress"}'
   '{"cmd":"key","app":"preferences","id":"auto:txtUserName","key":"bob"}'
   '{"cmd":"key","app":"preferences","key":"Enter"}'
+  '{"cmd":"click","app":"file browser","id":"name:tab:View"}'
+  '{"cmd":"set_value","app":"file browser","id":"auto:SearchBox","text":"report"}'
+  '{"cmd":"attrs","app":"file browser","id":"auto:SearchBox"}'
+  '{"cmd":"scan","app":"file browser"}'
   '{"cmd":"shutdown"}'
 )
 responses=$(printf '%s\n' "${requests[@]}" | build/release/src/bin/uiad-sim)
@@ -44,3 +48,7 @@ done
 echo
 echo "ui_block of the first scan:"
 printf '%s\n' "${lines[5]}" | python3 -c 'import json, sys; print(json.loads(sys.stdin.read())["ui_block"])'
+# The last scan shows what the click and the set_value did.
+echo
+echo "ui_block of the last scan:"
+printf '%s\n' "${lines[$(( ${#requests[@]} - 1 ))]}" | python3 -c 'import json, sys; print(json.loads(sys.stdin.read())["ui_block"])'

@@ -480,9 +480,11 @@ def _(suite):
                  {"ok": True, "valid": True}, "probe of the closed window's element")
     expect_equal(daemon.request({"cmd": "scan", "app": "UIAD Closed App"}),
                  {"error": "window not found: UIAD Closed App", "ok": False}, "scan of the closed window")
-    # The stale message itself comes from click and set_value, whose cases join
-    # this one when those commands are built; the element's provider already
-    # answers 0x80040201 (standin_element_of_closed_window_not_available).
+    # The edit is no button with a window of its own, so click tests it too.
+    for command, extra in (("click", {}), ("focus", {}), ("set_value", {"text": "late"})):
+        expect_equal(daemon.request({"cmd": command, "app": "uiad closed app", "id": "auto:131", **extra}),
+                     {"error": f"{'set_value' if command == 'set_value' else 'click'}: element 'auto:131'"
+                               + STALE, "ok": False}, f"{command} on the closed window's edit")
 
 
 @case("shutdown_ends_with_status_zero")
@@ -745,6 +747,136 @@ def _(suite):
                                     "foreground": True})
     expect_equal(again, {"count": 0, "foregrounded": True, "id": "auto:101", "items": [],
                          "menu_class": "", "ok": False}, "context_menu on a button")
+
+
+# ------------------------------------------------- activation and text
+
+ACTIONS_TITLE = "UIAD Actions App"
+
+
+def thread_count(process):
+    """Threads of a Wine process, as Linux tasks."""
+    try:
+        return len(os.listdir(f"/proc/{process.pid}/task"))
+    except OSError:
+        return -1
+
+
+def not_logged(app, mark, event, **fields):
+    return app.log.wait_for(lambda e: e["event"] == event and all(e.get(k) == v for k, v in fields.items()),
+                            0.5, after=mark) is None
+
+
+@case("click_push_button_posts_to_its_window")
+def _(suite):
+    app = actions_app(suite)
+    left, top, right, bottom = app.control(101)["rect"]
+    mark = len(app.log.events())
+    answer = suite.daemon().request({"cmd": "click", "app": ACTIONS_TITLE, "id": "auto:101"})
+    expect_equal(answer, {"center_x": (left + right) // 2, "center_y": (top + bottom) // 2, "id": "auto:101",
+                          "label": "Say hello", "method": "post-hwnd", "ok": True, "role": "button"}, "click")
+    # The button's own client coordinates: the posted clicks went straight to it.
+    down = logged(app, mark, "lbuttondown", id=101)
+    expect_equal((down["x"], down["y"]), ((right - left) // 2, (bottom - top) // 2), "client point")
+    logged(app, mark, "click", id=101)
+
+
+@case("click_link_answers_after_800ms_while_the_dialog_stays_open")
+def _(suite):
+    app, bed, daemon = actions_app(suite), suite.bed, suite.daemon()
+    threads_before = thread_count(daemon.process)
+    mark = len(app.log.events())
+    started = time.monotonic()
+    answer = daemon.request({"cmd": "click", "app": ACTIONS_TITLE, "id": "auto:104"})
+    elapsed = time.monotonic() - started
+    expect_equal((answer.get("method"), answer.get("role")), ("uia-live", "link"), f"click: {answer}")
+    expect(0.8 <= elapsed < 5, f"answered after {elapsed:.2f} s, not after the 800 ms limit")
+    logged(app, mark, "dialog_open", source="link")
+    expect(not_logged(app, mark, "dialog_closed"), "the dialog closed by itself")
+    # The worker is still inside Invoke; the daemon answers meanwhile.
+    expect_equal(daemon.request({"cmd": "ping"}), {"ok": True, "pong": True}, "ping while the dialog is open")
+    expect_equal(thread_count(daemon.process), threads_before + 1, "threads while the worker waits")
+    close_dialog_with_ok(bed)
+    logged(app, mark, "dialog_closed", result=1)
+    expect(bed.wait_until(lambda: thread_count(daemon.process) == threads_before, 10),
+           f"the worker did not end with the dialog: {thread_count(daemon.process)} threads, "
+           f"{threads_before} before")
+
+
+@case("set_value_types_into_an_edit")
+def _(suite):
+    app, daemon = actions_app(suite), suite.daemon()
+    # An edit with a window of its own gets the characters posted to it.
+    mark = len(app.log.events())
+    answer = daemon.request({"cmd": "set_value", "app": ACTIONS_TITLE, "id": "auto:135", "text": "h\u00e9 \U0001F600"})
+    expect_equal(answer, {"id": "auto:135", "label": "", "method": "post", "ok": True, "role": "input"}, "set_value")
+    logged(app, mark, "change", id=135, text="h\u00e9 \U0001F600")
+    codes = [e["code"] for e in app.log.events()[mark:] if e["event"] == "char" and e["id"] == 135]
+    expect_equal(codes, [0x68, 0xE9, 0x20, 0xD83D, 0xDE00], "characters as UTF-16 code units")
+    after = scan(suite, ACTIONS_TITLE, "cache")
+    expect_equal(after["elements"]["auto:135"]["value"], "h\u00e9 \U0001F600", "value in the next scan")
+
+
+@case("set_value_on_the_read_only_edit")
+def _(suite):
+    app, daemon = actions_app(suite), suite.daemon()
+    mark = len(app.log.events())
+    answer = daemon.request({"cmd": "set_value", "app": ACTIONS_TITLE, "id": "auto:133", "text": "no"})
+    expect_equal(answer, {"id": "auto:133", "label": "", "method": "post", "ok": True, "role": "input"}, "set_value")
+    logged(app, mark, "char", id=133, code=ord("o"))
+    expect(not_logged(app, mark, "change", id=133), "the read-only edit changed")
+    expect_equal(scan(suite, ACTIONS_TITLE, "cache")["elements"]["auto:133"]["value"], "fixed text",
+                 "value in the next scan")
+
+
+@case("attrs_of_a_check_box_and_an_edit")
+def _(suite):
+    app, daemon = actions_app(suite), suite.daemon()
+    recorded = scan(suite, ACTIONS_TITLE, "cache")["elements"]
+    for control_id, role, label, value, patterns in ((110, "checkbox", "Enable logging", "", ["Toggle"]),
+                                                     (131, "input", "", "alice", ["Value"])):
+        left, top, right, bottom = app.control(control_id)["rect"]
+        focused = recorded[f"auto:{control_id}"]["focused"]
+        expect_equal(daemon.request({"cmd": "attrs", "app": ACTIONS_TITLE, "id": f"auto:{control_id}"}),
+                     {"desc": label, "enabled": True, "focused": focused, "id": f"auto:{control_id}", "name": label,
+                      "ok": True, "patterns": patterns, "pos": [left, top], "role": role,
+                      "size": [right - left, bottom - top], "title": label, "value": value},
+                     f"attrs of {control_id}")
+
+
+@case("set_focused_on_an_edit")
+def _(suite):
+    app, daemon = actions_app(suite), suite.daemon()
+    mark = len(app.log.events())
+    expect_equal(daemon.request({"cmd": "set_focused", "app": ACTIONS_TITLE, "id": "auto:131"}), {"ok": True},
+                 "set_focused")
+    logged(app, mark, "lbuttondown", id=131)
+    logged(app, mark, "focus", id=131)
+    suite.bed.stop(app.process)
+    suite._actions_app = None
+
+
+@case("set_value_into_notepad")
+def _(suite):
+    _, window = suite.notepad
+    before = scan(suite, window["title"], "cache")
+    edit_id = next(i for i, e in before["elements"].items() if e["role"] == "input")
+    text = before["elements"][edit_id]["value"]
+    expect(NOTEPAD_TEXT in text, f"notepad's text before: {text!r}")
+    answer = suite.daemon().request({"cmd": "set_value", "app": window["title"], "id": edit_id, "text": "typed "})
+    expect_equal(answer, {"id": edit_id, "label": before["elements"][edit_id]["name"], "method": "post", "ok": True,
+                          "role": "input"}, "set_value")
+    # The characters are posted and go in at the caret: notepad may still be
+    # taking them in while a scan reads its text, so read until it settles.
+    deadline = time.monotonic() + 5
+    while True:
+        value = scan(suite, window["title"], "cache")["elements"][edit_id]["value"]
+        if (len(value) == len(text) + 6 and value.replace("typed ", "", 1) == text) or \
+                time.monotonic() > deadline:
+            break
+        time.sleep(0.2)
+    expect(len(value) == len(text) + 6 and value.replace("typed ", "", 1) == text,
+           f"notepad's text read back: {value!r}, before: {text!r}")
 
 
 # ---------------------------------------------------------------- Wine facts
