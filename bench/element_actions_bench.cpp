@@ -38,7 +38,8 @@ class TimingTransport final : public uiad::Transport {
 
   void write_line(std::string_view line) override {
     if (next_ == 0) return;  // the ready line
-    durations_.push_back(std::chrono::duration<double, std::micro>(Clock::now() - started_).count());
+    durations_.push_back(
+        std::chrono::duration<double, std::micro>(Clock::now() - started_).count());
     if (line.find("\"ok\":true") == std::string_view::npos) {
       std::fprintf(stderr, "request %zu failed: %.200s\n", next_, std::string(line).c_str());
       std::exit(1);
@@ -102,8 +103,8 @@ int main(int argc, char** argv) {
   TimingTransport transport(std::move(lines));
   uiad::run_daemon(desktop->platform(), transport);
   const std::vector<double>& d = transport.durations();
-  std::printf("session of %ld elements, scan %.1f ms; %d requests each, microseconds:\n",
-              elements, d[0] / 1000.0, requests);
+  std::printf("session of %ld elements, scan %.1f ms; %d requests each, microseconds:\n", elements,
+              d[0] / 1000.0, requests);
   std::printf("%-30s %10s %10s %10s\n", "command", "median", "p90", "min");
   for (std::size_t i = 0; i < commands.size(); ++i) {
     std::vector<double> part(d.begin() + 1 + static_cast<long>(i) * requests,
