@@ -548,12 +548,14 @@ def _(suite):
 
 # ------------------------------------------------- posted input and scrolling
 
-def actions_app(suite):
-    """A test application of its own for the input cases, scanned; made once."""
-    if getattr(suite, "_actions_app", None) is None:
-        suite._actions_app = suite.bed.start_test_app("actions", title="UIAD Actions App")
-    scan(suite, "UIAD Actions App", "cache")
-    return suite._actions_app
+def actions_app(suite, name="actions", title="UIAD Actions App"):
+    """A test application of its own for the input cases, scanned; made once
+    per name (kept as suite._<name>_app)."""
+    attribute = f"_{name}_app"
+    if getattr(suite, attribute, None) is None:
+        setattr(suite, attribute, suite.bed.start_test_app(name, title=title))
+    scan(suite, title, "cache")
+    return getattr(suite, attribute)
 
 
 def centre_in_client(app, control_id):
@@ -751,7 +753,11 @@ def _(suite):
 
 # ------------------------------------------------- activation and text
 
-ACTIONS_TITLE = "UIAD Actions App"
+ACTIONS_TITLE = "UIAD Activation App"
+
+
+def activation_app(suite):
+    return actions_app(suite, "activation", ACTIONS_TITLE)
 
 
 def thread_count(process):
@@ -769,7 +775,7 @@ def not_logged(app, mark, event, **fields):
 
 @case("click_push_button_posts_to_its_window")
 def _(suite):
-    app = actions_app(suite)
+    app = activation_app(suite)
     left, top, right, bottom = app.control(101)["rect"]
     mark = len(app.log.events())
     answer = suite.daemon().request({"cmd": "click", "app": ACTIONS_TITLE, "id": "auto:101"})
@@ -783,7 +789,7 @@ def _(suite):
 
 @case("click_link_answers_after_800ms_while_the_dialog_stays_open")
 def _(suite):
-    app, bed, daemon = actions_app(suite), suite.bed, suite.daemon()
+    app, bed, daemon = activation_app(suite), suite.bed, suite.daemon()
     threads_before = thread_count(daemon.process)
     mark = len(app.log.events())
     started = time.monotonic()
@@ -805,7 +811,7 @@ def _(suite):
 
 @case("set_value_types_into_an_edit")
 def _(suite):
-    app, daemon = actions_app(suite), suite.daemon()
+    app, daemon = activation_app(suite), suite.daemon()
     # An edit with a window of its own gets the characters posted to it.
     mark = len(app.log.events())
     answer = daemon.request({"cmd": "set_value", "app": ACTIONS_TITLE, "id": "auto:135", "text": "h\u00e9 \U0001F600"})
@@ -819,7 +825,7 @@ def _(suite):
 
 @case("set_value_on_the_read_only_edit")
 def _(suite):
-    app, daemon = actions_app(suite), suite.daemon()
+    app, daemon = activation_app(suite), suite.daemon()
     mark = len(app.log.events())
     answer = daemon.request({"cmd": "set_value", "app": ACTIONS_TITLE, "id": "auto:133", "text": "no"})
     expect_equal(answer, {"id": "auto:133", "label": "", "method": "post", "ok": True, "role": "input"}, "set_value")
@@ -831,7 +837,7 @@ def _(suite):
 
 @case("attrs_of_a_check_box_and_an_edit")
 def _(suite):
-    app, daemon = actions_app(suite), suite.daemon()
+    app, daemon = activation_app(suite), suite.daemon()
     recorded = scan(suite, ACTIONS_TITLE, "cache")["elements"]
     for control_id, role, label, value, patterns in ((110, "checkbox", "Enable logging", "", ["Toggle"]),
                                                      (131, "input", "", "alice", ["Value"])):
@@ -846,14 +852,14 @@ def _(suite):
 
 @case("set_focused_on_an_edit")
 def _(suite):
-    app, daemon = actions_app(suite), suite.daemon()
+    app, daemon = activation_app(suite), suite.daemon()
     mark = len(app.log.events())
     expect_equal(daemon.request({"cmd": "set_focused", "app": ACTIONS_TITLE, "id": "auto:131"}), {"ok": True},
                  "set_focused")
     logged(app, mark, "lbuttondown", id=131)
     logged(app, mark, "focus", id=131)
     suite.bed.stop(app.process)
-    suite._actions_app = None
+    suite._activation_app = None
 
 
 @case("set_value_into_notepad")
