@@ -288,6 +288,27 @@ TEST(SetValueProtocol, ChoosesBetweenTheValuePatternTypingAndSettingTheText) {
          {}});
 }
 
+// Corners at opposite ends of the 32-bit range are far apart, although their
+// difference wraps round to 11 in 32-bit arithmetic.
+TEST(SetValueProtocol, EditWindowsAtTheOtherEndOfTheCoordinateRangeAreNotNear) {
+  testing::TempFile scene(
+      R"({"windows": [{"hwnd": 10, "title": "Wide", "rect": [-2147483648, 0, 2147483647, 100], "process": 7,
+      "focus": 11, "children": [{"hwnd": 11, "class": "RICHEDIT50W", "rect": [2147483642, 0, 2147483647, 10]}],
+      "element": {"children": [
+        {"type": "text", "name": "Far", "automation_id": "far", "rect": [-2147483643, 0, -2147483633, 10]}]}}]})");
+  const Exchange s = testing::run_after_scan(
+      scene.path(), "wide", {R"({"cmd":"set_value","app":"wide","id":"auto:far","text":"x"})"});
+  EXPECT_EQ(s.responses,
+            (std::vector<std::string>{
+                R"({"id":"auto:far","label":"Far","method":"post","ok":true,"role":"text"})"}));
+  // Typed into the focused child after activation, not set with WM_SETTEXT.
+  ASSERT_FALSE(s.events.empty());
+  for (const std::string& e : s.events) EXPECT_EQ(e.find("send_message"), std::string::npos) << e;
+  EXPECT_NE(s.events[s.events.size() - 4].find(R"("hwnd":11,"msg":258,"wparam":120)"),
+            std::string::npos)
+      << s.events[s.events.size() - 4];
+}
+
 TEST(SetValueProtocol, TheNextScanShowsTheNewTexts) {
   const Exchange s =
       run_after_scan("tool", {R"({"cmd":"set_value","app":"tool","id":"auto:name","text":"bob"})",
