@@ -3,6 +3,7 @@
 
 #include <cwctype>
 
+#include "standin/menu_reader.h"
 #include "standin/scrolling.h"
 
 namespace standin {
@@ -26,6 +27,15 @@ LONG style_of(HWND hwnd) { return GetWindowLongW(hwnd, GWL_STYLE); }
 bool is_top_level(HWND hwnd) {
   const HWND parent = GetAncestor(hwnd, GA_PARENT);
   return parent == nullptr || parent == GetDesktopWindow();
+}
+
+bool is_popup_menu(HWND hwnd) { return class_name(hwnd) == L"#32768"; }
+
+// One item of an open popup menu, read in the menu's own process.
+std::optional<MenuItem> menu_item_of(const Node& node) {
+  const auto items = read_popup_menu(node.hwnd);
+  if (!items || node.item < 0 || static_cast<size_t>(node.item) >= items->size()) return std::nullopt;
+  return (*items)[static_cast<size_t>(node.item)];
 }
 
 // "&Save" is shown as Save; "&&" is a literal ampersand.
@@ -149,6 +159,13 @@ std::wstring name_of(const Node& node, Kind kind) {
     case Kind::ScrollBar:
     case Kind::Menu:
       return window_text(node.hwnd);
+    case Kind::MenuItem: {
+      // The system's proxies name an item without its mnemonics and accelerator.
+      const auto item = menu_item_of(node);
+      return item ? strip_mnemonic(item->text.substr(0, item->text.find(L'\t'))) : std::wstring();
+    }
+    case Kind::Separator:
+      return {};
   }
   return {};
 }
@@ -161,6 +178,7 @@ std::wstring automation_id_of(const Node& node) {
 
 RECT bounds_of(const Node& node, Kind kind) {
   if (kind == Kind::ListItem) return list_item_rect(node.hwnd, node.item);
+  if (kind == Kind::MenuItem || kind == Kind::Separator) return RECT{};  // not read
   RECT rect{};
   GetWindowRect(node.hwnd, &rect);
   return rect;
@@ -227,11 +245,17 @@ Node desktop_node() { return Node::of(GetDesktopWindow()); }
 bool is_alive(const Node& node) {
   if (node.hwnd == nullptr || !IsWindow(node.hwnd)) return false;
   if (GetWindowThreadProcessId(node.hwnd, nullptr) != node.thread) return false;
-  return node.item < 0 || node.item < list_count(node.hwnd);
+  if (node.item < 0) return true;
+  if (is_popup_menu(node.hwnd)) return menu_item_of(node).has_value();
+  return node.item < list_count(node.hwnd);
 }
 
 Kind kind_of(const Node& node) {
-  if (node.item >= 0) return Kind::ListItem;
+  if (node.item >= 0) {
+    if (!is_popup_menu(node.hwnd)) return Kind::ListItem;
+    const auto item = menu_item_of(node);
+    return item && item->separator ? Kind::Separator : Kind::MenuItem;
+  }
   if (node.hwnd == GetDesktopWindow()) return Kind::Desktop;
   const std::wstring cls = class_name(node.hwnd);
   if (cls == L"button") {
@@ -293,6 +317,10 @@ CONTROLTYPEID control_type_of(Kind kind) {
       return UIA_HyperlinkControlTypeId;
     case Kind::Menu:
       return UIA_MenuControlTypeId;
+    case Kind::MenuItem:
+      return UIA_MenuItemControlTypeId;
+    case Kind::Separator:
+      return UIA_SeparatorControlTypeId;
   }
   return UIA_PaneControlTypeId;
 }
@@ -334,6 +362,12 @@ PropertyValue read_property(const Node& node, PROPERTYID property) {
     case UIA_NamePropertyId:
       return name_of(node, kind);
     case UIA_AcceleratorKeyPropertyId:
+      if (kind == Kind::MenuItem) {
+        const auto item = menu_item_of(node);
+        const size_t tab = item ? item->text.find(L'\t') : std::wstring::npos;
+        return tab == std::wstring::npos ? std::wstring() : item->text.substr(tab + 1);
+      }
+      return std::wstring();
     case UIA_AccessKeyPropertyId:
     case UIA_HelpTextPropertyId:
       return std::wstring();
@@ -343,6 +377,10 @@ PropertyValue read_property(const Node& node, PROPERTYID property) {
       return kind != Kind::Text && kind != Kind::GroupBox && kind != Kind::Desktop &&
              IsWindowEnabled(node.hwnd) != FALSE;
     case UIA_IsEnabledPropertyId:
+      if (kind == Kind::MenuItem || kind == Kind::Separator) {
+        const auto item = menu_item_of(node);
+        return item.has_value() && item->enabled;
+      }
       return IsWindowEnabled(node.hwnd) != FALSE;
     case UIA_AutomationIdPropertyId:
       return automation_id_of(node);
@@ -429,9 +467,14 @@ PropertyValue read_property(const Node& node, PROPERTYID property) {
 std::vector<Node> children_of(const Node& node) {
   std::vector<Node> children;
   const Kind kind = kind_of(node);
-  if (kind == Kind::ListItem) return children;
+  if (kind == Kind::ListItem || kind == Kind::MenuItem || kind == Kind::Separator) return children;
   if (kind == Kind::List) {
     const int count = list_count(node.hwnd);
+    for (int i = 0; i < count; ++i) children.push_back(Node::of(node.hwnd, i));
+  }
+  if (kind == Kind::Menu) {
+    const auto items = read_popup_menu(node.hwnd);
+    const int count = items ? static_cast<int>(items->size()) : 0;
     for (int i = 0; i < count; ++i) children.push_back(Node::of(node.hwnd, i));
   }
   append_child_windows(node.hwnd, children);

@@ -15,7 +15,7 @@ namespace standin {
 
 struct Node {
   HWND hwnd = nullptr;
-  int item = -1;  // index of a list-box item; -1 for the window itself
+  int item = -1;  // index of a list-box or popup-menu item; -1 for the window itself
   // The window's thread when the element was made. Wine hands a freed window
   // handle out again, so a handle that is a window once more, but of another
   // thread, still marks the element as gone.
@@ -42,7 +42,9 @@ enum class Kind {
   ComboBox,
   ScrollBar,
   Hyperlink,
-  Menu,  // a popup menu window (class #32768)
+  Menu,       // a popup menu window (class #32768)
+  MenuItem,   // one item of it
+  Separator,  // a separator between its items
 };
 
 Node desktop_node();
