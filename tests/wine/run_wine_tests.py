@@ -813,6 +813,24 @@ def _(suite):
            f"{threads_before} before")
 
 
+@case("daemon_exits_with_a_worker_still_in_invoke")
+def _(suite):
+    app, bed = activation_app(suite), suite.bed
+    daemon = suite.fresh_daemon()
+    expect_equal(daemon.line(timeout=30), '{"event":"ready","ok":true}\n', "first line")
+    expect(daemon.request({"cmd": "scan", "app": ACTIONS_TITLE}, timeout=60).get("ok") is True, "scan failed")
+    mark = len(app.log.events())
+    answer = daemon.request({"cmd": "click", "app": ACTIONS_TITLE, "id": "auto:104"})
+    expect_equal(answer.get("method"), "uia-live", f"click: {answer}")
+    logged(app, mark, "dialog_open", source="link")
+    # End of input with the worker blocked in the application: the daemon
+    # does not wait for it and ends normally, the dialog still open.
+    expect_equal(daemon.finish(), 0, "exit status")
+    expect(not_logged(app, mark, "dialog_closed"), "the dialog closed with the daemon")
+    close_dialog_with_ok(bed)
+    logged(app, mark, "dialog_closed", result=1)
+
+
 @case("set_value_types_into_an_edit")
 def _(suite):
     app, daemon = activation_app(suite), suite.daemon()
