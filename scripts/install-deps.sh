@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   g++-mingw-w64-x86-64-posix mingw-w64-tools libwine-dev
   wine64 xvfb xauth python3
+  python3-venv python3-pip python3-setuptools python3-wheel python3-pytest mypy
 )
 
 missing=()

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The whole test suite: unit and protocol tests under AddressSanitizer and
-# UndefinedBehaviorSanitizer, the Windows cross build of uiad.exe, the Wine
-# end-to-end suite and a bounded fuzzing run. Ends with "N passed, M failed",
+# UndefinedBehaviorSanitizer, the Python client's tests over the instrumented
+# uiad-sim, the Windows cross build of uiad.exe, the Wine end-to-end suite and a
+# bounded fuzzing run. Ends with "N passed, M failed",
 # counting every test case, with each build and the fuzzing run as one case.
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -54,6 +55,36 @@ unit_and_protocol_tests() {
   ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     ctest --test-dir build/asan --output-on-failure -j "$jobs" --timeout 120
 }
+# The Python client, installed offline from Debian's packages into a fresh venv
+# (which also registers its pytest plugin), tested against the instrumented
+# uiad-sim, and type-checked. Builds nothing: it needs the linux build above.
+python_client() {
+  local python=/usr/bin/python3 venv=build/python-client log status p f
+  [ -x "$python" ] || python=python3
+  rm -rf "$venv"
+  if ! "$python" -m venv --system-site-packages "$venv" ||
+    ! "$venv/bin/python" -m pip install -q --no-index --no-build-isolation ./clients/python; then
+    echo "0 passed, 1 failed"; return 1
+  fi
+  log=$(mktemp)
+  UIAD_SIM="$root/build/asan/src/bin/uiad-sim" \
+    ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    "$venv/bin/python" -m pytest -p no:cacheprovider clients/python/tests 2>&1 | tee "$log"
+  status=${PIPESTATUS[0]}
+  p=$(tail -n 1 "$log" | grep -oE '[0-9]+ passed' | cut -d' ' -f1)
+  f=0
+  for n in $(tail -n 1 "$log" | grep -oE '[0-9]+ (failed|errors?)' | cut -d' ' -f1); do f=$((f + n)); done
+  rm -f "$log"
+  p=${p:-0}
+  [ "$status" -eq 0 ] || [ "$f" -gt 0 ] || f=1
+  if (cd clients/python && "$python" -m mypy --strict --cache-dir "$root/build/mypy-cache" src); then
+    p=$((p + 1))
+  else
+    f=$((f + 1)); status=1
+  fi
+  echo "$p passed, $f failed"
+  [ "$status" -eq 0 ]
+}
 windows_build() {
   cmake -S . -B build/win -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
     -DCMAKE_BUILD_TYPE=Release -DUIAD_TESTS=OFF >/dev/null &&
@@ -74,6 +105,7 @@ fuzz_run() {
 
 step "linux build (asan+ubsan)" linux_build
 step "unit and protocol tests" unit_and_protocol_tests
+step "python client tests" python_client
 step "windows cross build" windows_build
 step "wine end-to-end suite" wine_suite
 step "fuzz protocol layer (${fuzz_seconds} s)" fuzz_run
