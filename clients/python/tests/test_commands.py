@@ -95,9 +95,24 @@ DEMO_EXCHANGES = [
     ),
     (lambda d: d.set_focused("preferences", "auto:txtAutosave"), {"ok": True}),
     (
+        lambda d: d.context_menu("preferences", "auto:chkStatusBar"),  # no menu: ok false, no error
+        {"count": 0, "foregrounded": False, "id": "auto:chkStatusBar", "items": [], "menu_class": "", "ok": False},
+    ),
+    (
         lambda d: d.key("preferences", "Enter"),
         {"count": 1, "focused": False, "key": "Enter", "kind": "key", "method": "post", "ok": True, "vk": 13},
     ),
+    (lambda d: d.scan("text editor")["app"], "text editor"),
+    (
+        lambda d: d.menus("text editor")["shortcuts"][1],
+        {"items": ["Undo", "Cut", "Copy", "Paste", "Select All"], "path": "Edit"},
+    ),
+    (
+        lambda d: d.context_menu("text editor", "auto:15")["items"][:2],
+        [{"enabled": False, "name": "Undo", "shortcut": "Ctrl+Z"}, {"enabled": True, "name": "Cut", "shortcut": "Ctrl+X"}],
+    ),
+    (lambda d: d.invoke_menu("text editor", "file > new"), {"app": "text editor", "ok": True, "path": "file > new"}),
+    (lambda d: d.windows("text editor")["windows"][0]["title"], "Untitled - Text Editor"),
     (lambda d: d.scan("file browser")["title"], "Downloads - File Browser"),
     (
         lambda d: d.scroll("file browser", id="name:row:photo.jpg", direction="page_down"),

@@ -26,6 +26,16 @@ FORM = {
     ]
 }
 
+FROZEN = {
+    "windows": [
+        {"hwnd": 7, "title": "Frozen", "rect": [0, 0, 400, 300], "element": {"children": [
+            {"type": "menubar", "name": "Application", "rect": [0, 0, 400, 20], "children": [
+                {"type": "menuitem", "name": "Tools", "rect": [0, 0, 50, 20],
+                 "patterns": {"invoke": {"blocks": True}},
+                 "children": [{"type": "menuitem", "name": "Go", "patterns": ["invoke"]}]}]}]}}
+    ]
+}
+
 
 @pytest.fixture
 def sim(pytestconfig):
@@ -144,6 +154,15 @@ class TestWatchdog:
         with pytest.raises(DaemonHung) as caught:
             call(daemon)
         assert caught.value.deadline == pytest.approx(deadline)
+
+    def test_a_hung_simulated_application_costs_one_request(self, uiad_sim):
+        # Opening a menu level invokes the item without a time limit, and this one never returns.
+        daemon = uiad_sim(FROZEN)
+        daemon.scan("frozen")
+        with pytest.raises(DaemonHung, match=r"^invoke_menu: no answer within the deadline of 1 s; "):
+            daemon.invoke_menu("frozen", "Tools>Go", deadline=1)
+        assert daemon.probe("frozen", "name:menuitem:Go")["reason"] == "no_session"
+        assert daemon.scan("frozen")["element_count"] == 4
 
     def test_a_daemon_that_dies_is_replaced_and_says_why(self, fake):
         daemon = fake("--die", "click")
