@@ -207,8 +207,8 @@ class Daemon:
     def request(self, cmd: str, /, *, deadline: float | None = None, **keys: Any) -> dict[str, Any]:
         """Sends one request with exactly these keys and returns the decoded answer.
 
-        Raises UiadError for an answer with an ``error`` key; an answer with ``ok`` false and no
-        ``error`` (``context_menu`` with no items) is returned.
+        Raises UiadError for an error answer; an answer with ``ok`` false and no ``error``
+        (``context_menu`` with no items) is returned.
         """
         request = {"cmd": cmd, **keys}
         # ASCII-only JSON: a lone surrogate in a str travels as an escape the daemon rejects as
@@ -217,7 +217,7 @@ class Daemon:
         seconds = self.default_deadline if deadline is None else deadline
         with self._lock:
             answer = self._exchange(cmd, line.encode("ascii"), seconds)
-        if "error" in answer:
+        if answer.get("ok") is False and "error" in answer:
             raise UiadError(cmd, str(answer["error"]), answer)
         return answer
 
