@@ -7,12 +7,15 @@
 #include <string>
 
 #include "actions/element_commands.h"
+#include "actions/wait_for_change.h"
 #include "daemon/response.h"
 #include "daemon/unicode.h"
 #include "menus/menu_commands.h"
 #include "snapshot/probe.h"
 #include "snapshot/scan.h"
 #include "windows/desktop_commands.h"
+#include "windows/dismiss_dialogs.h"
+#include "windows/screenshot.h"
 
 namespace uiad {
 namespace {
@@ -34,7 +37,7 @@ constexpr std::array<Command, 23> kCommands = {{
     {"mouse_click", handle_mouse_click},
     {"hover", handle_hover},
     {"scroll", handle_scroll},
-    {"wait_for_change", nullptr},
+    {"wait_for_change", handle_wait_for_change},
     {"probe", handle_probe},
     {"menus", handle_menus},
     {"invoke_menu", handle_invoke_menu},
@@ -42,8 +45,8 @@ constexpr std::array<Command, 23> kCommands = {{
     {"windows", handle_windows},
     {"list_apps", handle_list_apps},
     {"foreground", handle_foreground},
-    {"screenshot", nullptr},
-    {"dismiss_dialogs", nullptr},
+    {"screenshot", handle_screenshot},
+    {"dismiss_dialogs", handle_dismiss_dialogs},
 }};
 
 // Exception texts come from anywhere; the output line must stay UTF-8.

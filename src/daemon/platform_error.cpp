@@ -14,6 +14,13 @@ namespace {
 // in ntdll's message table under the bare status.
 constexpr std::uint32_t kNtFacilityBit = 0x10000000;
 
+// System texts end in CR LF; some descriptions end in blanks or tabs.
+void trim_trailing_space(std::string& text) {
+  while (!text.empty() && (text.back() == ' ' || (text.back() >= '\t' && text.back() <= '\r'))) {
+    text.pop_back();
+  }
+}
+
 }  // namespace
 
 std::string platform_error_text(platform::Com& com, platform::HResult hr) {
@@ -30,10 +37,7 @@ std::string platform_error_text(platform::Com& com, platform::HResult hr) {
   } else {
     text = unicode::utf16_to_utf8(com.format_message(code, false));
   }
-  // System texts end in CR LF; some descriptions end in blanks or tabs.
-  while (!text.empty() && (text.back() == ' ' || (text.back() >= '\t' && text.back() <= '\r'))) {
-    text.pop_back();
-  }
+  trim_trailing_space(text);
   char hex[16];
   std::snprintf(hex, sizeof hex, "0x%08X", static_cast<unsigned>(code));
   if (text.empty()) return hex;
@@ -41,6 +45,13 @@ std::string platform_error_text(platform::Com& com, platform::HResult hr) {
   text += hex;
   text += ')';
   return text;
+}
+
+std::string os_error_text(platform::Com& com, std::uint32_t code) {
+  std::string text = unicode::utf16_to_utf8(com.format_message(code, false));
+  trim_trailing_space(text);
+  const std::string suffix = "(os error " + std::to_string(code) + ")";
+  return text.empty() ? suffix : text + " " + suffix;
 }
 
 }  // namespace uiad

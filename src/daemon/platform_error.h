@@ -3,6 +3,7 @@
 // information when there is some, else the system message table's text.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "platform/com.h"
@@ -11,5 +12,9 @@
 namespace uiad {
 
 std::string platform_error_text(platform::Com& com, platform::HResult hr);
+
+// A file-system failure as "<system message> (os error <code>)", the code in
+// decimal; the code alone in that form when the system has no text for it.
+std::string os_error_text(platform::Com& com, std::uint32_t code);
 
 }  // namespace uiad

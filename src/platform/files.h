@@ -21,8 +21,11 @@ class Files {
   // error code (for example 3 for a path that does not exist) as a positive
   // number and the handle is kInvalidHandleValue.
   virtual Result<Handle> create_file_for_write(const WString& path) = 0;
-  virtual bool write_file(Handle file, std::span<const std::uint8_t> bytes) = 0;
-  virtual bool close_file(Handle file) = 0;
+  // WriteFile until every byte is written, CloseHandle: 0 on success, else the
+  // system error code (112 for a full disk). A failure to write or to close
+  // means the file on disk is incomplete.
+  [[nodiscard]] virtual HResult write_file(Handle file, std::span<const std::uint8_t> bytes) = 0;
+  [[nodiscard]] virtual HResult close_file(Handle file) = 0;
 };
 
 }  // namespace uiad::platform

@@ -8,6 +8,7 @@
 
 #include "daemon/json_writer.h"
 #include "daemon/platform_error.h"
+#include "daemon/request_fields.h"
 #include "daemon/response.h"
 #include "daemon/unicode.h"
 #include "snapshot/element_reading.h"
@@ -26,23 +27,6 @@ constexpr std::uint64_t kDefaultDepth = 100;
 constexpr std::string_view kCacheStrategy = "cache";
 constexpr std::string_view kCurrentStrategy = "current";
 constexpr int kClassNameBuffer = 256;
-
-const Json* member(const Json& request, const char* name) {
-  if (!request.is_object()) return nullptr;
-  auto it = request.find(name);
-  return it == request.end() ? nullptr : &*it;
-}
-
-// Only a JSON integer of 0 or more qualifies; floats, negatives and strings
-// count as absent.
-std::optional<std::uint64_t> non_negative_integer(const Json& request, const char* name) {
-  const Json* v = member(request, name);
-  if (v == nullptr) return std::nullopt;
-  if (v->is_number_unsigned()) return v->get<std::uint64_t>();
-  if (v->is_number_integer() && v->get<std::int64_t>() >= 0)
-    return static_cast<std::uint64_t>(v->get<std::int64_t>());
-  return std::nullopt;
-}
 
 // A failed call, or a success without an object (code 0), as error text.
 std::string error_text(platform::Platform& platform, platform::HResult hr) {
@@ -197,7 +181,7 @@ Json handle_scan(DaemonContext& context, const Json& request) {
   platform::Platform& platform = context.platform;
   platform::Automation& automation = *context.automation;
 
-  const Json* app = member(request, "app");
+  const Json* app = request_member(request, "app");
   std::string error;
   const auto resolved = resolve_app_window(platform, app ? *app : Json(), error);
   if (!resolved) return error_response(error);
@@ -228,10 +212,10 @@ Json handle_scan(DaemonContext& context, const Json& request) {
                          .value_or(non_negative_integer(request, "depth").value_or(kDefaultDepth));
   limits.max_elements = non_negative_integer(request, "max_elements");
   std::string strategy(render_widget ? kCurrentStrategy : kCacheStrategy);
-  if (const Json* s = member(request, "strategy"); s && s->is_string())
+  if (const Json* s = request_member(request, "strategy"); s && s->is_string())
     strategy = s->get<std::string>();
   const bool cached = strategy == kCacheStrategy;
-  const Json* timing_member = member(request, "timing");
+  const Json* timing_member = request_member(request, "timing");
   const bool timing = timing_member && timing_member->is_boolean() && timing_member->get<bool>();
 
   Ref<platform::Element> focused;

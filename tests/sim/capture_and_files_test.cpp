@@ -7,9 +7,13 @@
 #include <fstream>
 
 #include "sim/sim_fixture.h"
+#include "windows/screenshot.h"
 
 namespace uiad::sim::testing {
 namespace {
+
+using uiad::capture_window;
+using uiad::WindowCapture;
 
 class SimCapture : public SimTest {};
 
@@ -54,6 +58,40 @@ TEST_F(SimCapture, PrintWindowPaintsChildrenOverTheWindowAndGetDIBitsCopiesTopDo
   EXPECT_FALSE(gdi.print_window(99, mem, 0));
 }
 
+// A readable picture: controls drawn from the element tree with their labels;
+// absent elements and those of hidden child windows are not drawn.
+TEST_F(SimCapture, ElementsAreDrawnAsControlsWithTheirLabels) {
+  load(R"({"windows": [{"hwnd": 1, "title": "Form", "rect": [0, 0, 120, 60],
+           "children": [{"hwnd": 2, "class": "Edit", "rect": [70, 35, 110, 55], "visible": false}],
+           "element": {"children": [
+             {"type": "button", "name": "OK", "rect": [10, 10, 50, 30]},
+             {"type": "button", "name": "No", "rect": [60, 10, 100, 30], "enabled": false},
+             {"type": "checkbox", "name": "on", "rect": [10, 35, 60, 55],
+              "patterns": {"toggle": {"state": "on"}}},
+             {"type": "edit", "native_window": 2, "patterns": {"value": {"value": "hidden"}}},
+             {"type": "text", "name": "absent", "rect": [70, 35, 110, 55], "present": false}]}}]})");
+  auto captured = capture_window(os().gdi, 1, 120, 60);
+  ASSERT_TRUE(std::holds_alternative<WindowCapture>(captured));
+  const auto& pixels = std::get<WindowCapture>(captured).pixels;
+  auto rgb = [&](int x, int y) {
+    const std::uint8_t* p = &pixels[(y * 120 + x) * 4];
+    return (p[2] << 16) | (p[1] << 8) | p[0];
+  };
+  auto count = [&](int left, int top, int right, int bottom, int colour) {
+    int n = 0;
+    for (int y = top; y < bottom; ++y)
+      for (int x = left; x < right; ++x) n += rgb(x, y) == colour;
+    return n;
+  };
+  EXPECT_EQ(rgb(10, 10), 0xADADAD);                // button border
+  EXPECT_EQ(rgb(11, 11), 0xE1E1E1);                // button face
+  EXPECT_GT(count(10, 10, 50, 30, 0x000000), 20);  // "OK" in black
+  EXPECT_EQ(count(60, 10, 100, 30, 0x000000), 0);  // "No" disabled: grey text
+  EXPECT_GT(count(60, 10, 100, 30, 0xA0A0A0), 20);
+  EXPECT_EQ(rgb(13, 41), 0x000000);  // the check mark
+  EXPECT_EQ(count(70, 35, 110, 55, 0xF0F0F0), 40 * 20);
+}
+
 class SimFiles : public SimTest {
  protected:
   void SetUp() override {
@@ -77,8 +115,8 @@ TEST_F(SimFiles, WritesReplaceTheFileAndMissingDirectoriesGiveCode3) {
   ASSERT_EQ(created.hr, platform::kSOk);
   EXPECT_EQ(desktop_->open_handles(), 1);
   const std::uint8_t bytes[] = {'B', 'M'};
-  EXPECT_TRUE(files.write_file(created.value, bytes));
-  EXPECT_TRUE(files.close_file(created.value));
+  EXPECT_EQ(files.write_file(created.value, bytes), 0);
+  EXPECT_EQ(files.close_file(created.value), 0);
   EXPECT_EQ(std::filesystem::file_size(path), 2u);
 
   auto missing = files.create_file_for_write(u16((dir_ / "no" / "such" / "x.bmp").string()));

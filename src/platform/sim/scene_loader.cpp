@@ -619,7 +619,8 @@ void Loader::load_window(const Json& value, const std::string& path, std::int32_
   w.thread_id =
       static_cast<std::uint32_t>(int_or(value, "thread", path, default_thread, 0, UINT32_MAX));
   w.dpi = static_cast<std::uint32_t>(int_or(value, "dpi", path, 0, 0, 10000));
-  w.color = parent == kNone ? 0xF0F0F0 : 0xFFFFFF;
+  // A child window shows its parent's background unless it has its own.
+  w.color = parent == kNone ? 0xF0F0F0 : m_.windows[parent].color;
   if (const Json* c = member(value, "color")) w.color = to_color(*c, at(path, "color"));
   w.exists = bool_or(value, "exists", path, true);
 

@@ -12,6 +12,7 @@ namespace {
 constexpr platform::HResult kErrorFileNotFound = 2;
 constexpr platform::HResult kErrorPathNotFound = 3;
 constexpr platform::HResult kErrorAccessDenied = 5;
+constexpr platform::HResult kErrorInvalidHandle = 6;
 constexpr platform::HResult kErrorGenFailure = 31;
 constexpr platform::HResult kErrorDiskFull = 112;
 constexpr platform::HResult kErrorInvalidName = 123;
@@ -76,25 +77,35 @@ platform::Result<platform::Handle> SimFiles::create_file_for_write(const platfor
   return {platform::kSOk, state_->new_handle(std::move(entry))};
 }
 
-bool SimFiles::write_file(platform::Handle file, std::span<const std::uint8_t> bytes) {
+platform::HResult SimFiles::write_file(platform::Handle file, std::span<const std::uint8_t> bytes) {
   std::lock_guard lock(state_->mutex);
-  if (state_->check_call(Method::WriteFile).faulted) return false;
+  if (const CallCheck check = state_->check_call(Method::WriteFile); check.faulted) return check.hr;
   auto it = state_->handles.find(file);
-  if (it == state_->handles.end() || it->second.kind != HandleKind::File) return false;
+  if (it == state_->handles.end() || it->second.kind != HandleKind::File)
+    return kErrorInvalidHandle;
+  // Flushed at once, so that a full disk shows at this call as it would with
+  // WriteFile, not later at the close.
+  errno = 0;
   const std::size_t written = std::fwrite(bytes.data(), 1, bytes.size(), it->second.file);
+  const bool flushed = std::fflush(it->second.file) == 0;
   it->second.bytes += written;
-  return written == bytes.size();
+  if (written == bytes.size() && flushed) return platform::kSOk;
+  return errno == 0 ? kErrorGenFailure : win32_error_of(errno);
 }
 
-bool SimFiles::close_file(platform::Handle file) {
+platform::HResult SimFiles::close_file(platform::Handle file) {
   std::lock_guard lock(state_->mutex);
   auto it = state_->handles.find(file);
-  if (it == state_->handles.end() || it->second.kind != HandleKind::File) return false;
+  if (it == state_->handles.end() || it->second.kind != HandleKind::File)
+    return kErrorInvalidHandle;
+  errno = 0;
   const bool ok = std::fclose(it->second.file) == 0;
+  const int error = errno;
   state_->emit(
       state_->event("close_file").str("path", it->second.path).unum("bytes", it->second.bytes));
   state_->handles.erase(it);
-  return ok;
+  if (ok) return platform::kSOk;
+  return error == 0 ? kErrorGenFailure : win32_error_of(error);
 }
 
 }  // namespace uiad::sim

@@ -1,8 +1,9 @@
-// GDI capture over the simulated desktop: PrintWindow paints each window in
-// its scene colour (children over parents), GetDIBits copies 32-bit pixels.
+// GDI capture over the simulated desktop: PrintWindow paints the window (see
+// sim_paint.h), GetDIBits copies 32-bit pixels.
 #include <algorithm>
 #include <cstring>
 
+#include "platform/sim/sim_paint.h"
 #include "platform/sim/sim_services.h"
 
 namespace uiad::sim {
@@ -18,35 +19,6 @@ HandleEntry* find(SimState& s, std::uint64_t value, std::initializer_list<Handle
     if (it->second.kind == k) return &it->second;
   }
   return nullptr;
-}
-
-void fill(HandleEntry& bitmap, const Rect& area, std::uint32_t rgb) {
-  const std::int32_t left = std::max(0, area.left), top = std::max(0, area.top);
-  const std::int32_t right = std::min(bitmap.width, area.right);
-  const std::int32_t bottom = std::min(bitmap.height, area.bottom);
-  for (std::int32_t y = top; y < bottom; ++y) {
-    std::uint8_t* row = bitmap.pixels.data() + static_cast<std::size_t>(y) * bitmap.width * 4;
-    for (std::int32_t x = left; x < right; ++x) {
-      row[x * 4 + 0] = static_cast<std::uint8_t>(rgb & 0xFF);
-      row[x * 4 + 1] = static_cast<std::uint8_t>((rgb >> 8) & 0xFF);
-      row[x * 4 + 2] = static_cast<std::uint8_t>((rgb >> 16) & 0xFF);
-      row[x * 4 + 3] = 0;
-    }
-  }
-}
-
-// Paints `window` and its visible children, bottom of the Z order first, in
-// coordinates relative to `origin`.
-void paint(SimState& s, std::int32_t window, platform::Point origin, HandleEntry& bitmap) {
-  const SimWindow& w = s.model.windows[window];
-  fill(bitmap,
-       {w.rect.left - origin.x, w.rect.top - origin.y, w.rect.right - origin.x,
-        w.rect.bottom - origin.y},
-       w.color);
-  for (auto it = w.children.rbegin(); it != w.children.rend(); ++it) {
-    const SimWindow& c = s.model.windows[*it];
-    if (c.exists && (c.style & kWsVisible)) paint(s, *it, origin, bitmap);
-  }
 }
 
 }  // namespace
@@ -115,16 +87,20 @@ platform::Hgdiobj SimGdi::select_object(platform::Hdc hdc, platform::Hgdiobj obj
 bool SimGdi::print_window(platform::Hwnd hwnd, platform::Hdc hdc, std::uint32_t flags) {
   std::lock_guard lock(state_->mutex);
   const std::int32_t w = state_->model.index_of(hwnd);
-  if (state_->check_window_call(Method::PrintWindow, w, flags).faulted) return false;
-  if (w == kNone || !state_->model.windows[w].exists) return false;
   HandleEntry* dc = find(*state_, hdc, {HandleKind::MemoryDc, HandleKind::WindowDc});
-  if (dc == nullptr) return false;
+  // Logged failed too, so a test sees which flags were tried in which order.
+  if (state_->check_window_call(Method::PrintWindow, w, flags).faulted || w == kNone ||
+      !state_->model.windows[w].exists || dc == nullptr) {
+    state_->emit(
+        state_->event("print_window").unum("hwnd", hwnd).unum("flags", flags).boolean("ok", false));
+    return false;
+  }
   state_->emit(state_->event("print_window").unum("hwnd", hwnd).unum("flags", flags));
   if (dc->kind != HandleKind::MemoryDc || dc->selected == kStockBitmap) return true;
   HandleEntry* bitmap = find(*state_, dc->selected, {HandleKind::Bitmap});
   if (bitmap == nullptr) return true;
   const Rect r = state_->model.windows[w].rect;
-  paint(*state_, w, {r.left, r.top}, *bitmap);
+  paint_window(*state_, w, {r.left, r.top}, *bitmap);
   return true;
 }
 

@@ -24,22 +24,25 @@ platform::Result<platform::Handle> Win32Files::create_file_for_write(
   return {platform::kSOk, from_handle(file)};
 }
 
-bool Win32Files::write_file(platform::Handle file, std::span<const std::uint8_t> bytes) {
+platform::HResult Win32Files::write_file(platform::Handle file,
+                                         std::span<const std::uint8_t> bytes) {
   // WriteFile takes at most a DWORD of bytes per call and may write fewer.
   while (!bytes.empty()) {
     DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
     DWORD written = 0;
-    if (!WriteFile(to_handle<HANDLE>(file), bytes.data(), chunk, &written, nullptr) ||
-        written == 0) {
-      return false;
+    if (!WriteFile(to_handle<HANDLE>(file), bytes.data(), chunk, &written, nullptr)) {
+      return static_cast<platform::HResult>(GetLastError());
     }
+    // A success that wrote nothing would loop for ever.
+    if (written == 0) return static_cast<platform::HResult>(ERROR_WRITE_FAULT);
     bytes = bytes.subspan(std::min<std::size_t>(written, bytes.size()));
   }
-  return true;
+  return platform::kSOk;
 }
 
-bool Win32Files::close_file(platform::Handle file) {
-  return CloseHandle(to_handle<HANDLE>(file)) != FALSE;
+platform::HResult Win32Files::close_file(platform::Handle file) {
+  if (CloseHandle(to_handle<HANDLE>(file))) return platform::kSOk;
+  return static_cast<platform::HResult>(GetLastError());
 }
 
 }  // namespace uiad::win32

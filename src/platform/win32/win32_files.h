@@ -8,8 +8,8 @@ namespace uiad::win32 {
 class Win32Files final : public platform::Files {
  public:
   platform::Result<platform::Handle> create_file_for_write(const platform::WString& path) override;
-  bool write_file(platform::Handle file, std::span<const std::uint8_t> bytes) override;
-  bool close_file(platform::Handle file) override;
+  platform::HResult write_file(platform::Handle file, std::span<const std::uint8_t> bytes) override;
+  platform::HResult close_file(platform::Handle file) override;
 };
 
 }  // namespace uiad::win32
