@@ -31,6 +31,10 @@ requests=(
   '{"cmd":"perform","app":"file browser","id":"name:button:Up","action":"AXPress"}'
   '{"cmd":"key","app":"preferences","id":"auto:txtUserName","key":"bob"}'
   '{"cmd":"key","app":"preferences","key":"Enter"}'
+  '{"cmd":"screenshot","app":"preferences","path":"build/demo-preferences.bmp"}'
+  '{"cmd":"dismiss_dialogs","titles":["preferences"],"prefer":["Cancel"]}'
+  '{"cmd":"wait_for_change","timeout_ms":2000}'
+  '{"cmd":"dismiss_dialogs","titles":["download complete"],"prefer":["close"]}'
   '{"cmd":"click","app":"file browser","id":"name:tab:View"}'
   '{"cmd":"set_value","app":"file browser","id":"auto:SearchBox","text":"report"}'
   '{"cmd":"attrs","app":"file browser","id":"auto:SearchBox"}'
@@ -52,3 +56,6 @@ printf '%s\n' "${lines[5]}" | python3 -c 'import json, sys; print(json.loads(sys
 echo
 echo "ui_block of the last scan:"
 printf '%s\n' "${lines[$(( ${#requests[@]} - 1 ))]}" | python3 -c 'import json, sys; print(json.loads(sys.stdin.read())["ui_block"])'
+# The screenshot is an ordinary bitmap file that any image viewer opens.
+echo
+echo "screenshot of the Preferences dialog: build/demo-preferences.bmp"
