@@ -13,9 +13,11 @@ UIAD_WINE_BUILD (the Windows build directory; default REPO/build-wine).
 
 import argparse
 import difflib
+import json
 import os
 import re
 import signal
+import struct
 import sys
 import time
 import traceback
@@ -24,7 +26,7 @@ from pathlib import Path
 sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 
-from wine_env import (BUILD_PACKAGES, REPO, RUN_PACKAGES, Binaries, Daemon, Failure,  # noqa: E402
+from wine_env import (BUILD_PACKAGES, REPO, RUN_PACKAGES, WIN_DIR, Binaries, Daemon, Failure,  # noqa: E402
                       WineBed, ensure_packages, expect, expect_equal)
 
 CASES = []
@@ -959,6 +961,111 @@ def _(suite):
     f = facts(suite)
     expect_equal(f["message_text_length_class_not_registered"], 0, "text for 0x80040154")
     expect_equal(f["message_text_length_element_not_available"], 0, "text for 0x80040201")
+
+
+# --------------------------------------------- waiting, capture and dialogs
+# After the facts: typing changes the edit whose text a fact reads.
+
+WM_COMMAND = 0x0111
+MENU_OPEN_DIALOG = 9001  # the test application's File > Open dialog...
+UNCHANGED = {"changed": False, "notification": None, "ok": True}
+
+
+def changed(notification):
+    return {"changed": True, "notification": notification, "ok": True}
+
+
+@case("screenshot_of_test_app_writes_the_bitmap_file")
+def _(suite):
+    bed, app = suite.bed, suite.app
+    window = next((w for w in bed.top_level_windows() if w["hwnd"] == app.hwnd), None)
+    expect(window is not None, "the test application's window is not listed")
+    left, top, right, bottom = window["rect"]
+    width, height = right - left, bottom - top
+    size = width * height * 4
+    shot = bed.drive_dir / "shot.bmp"
+    shot.write_bytes(b"\xAA" * (size + 4096))  # an older, longer file at the path
+    mark = len(app.log.events())
+    daemon = suite.daemon()
+    answer = daemon.request({"cmd": "screenshot", "app": f" {app.hwnd} ", "path": f"{WIN_DIR}\\shot.bmp"},
+                            timeout=30)
+    expect_equal(answer, {"ok": True, "path": f"{WIN_DIR}\\shot.bmp"}, "answer")
+    data = shot.read_bytes()
+    expect_equal(len(data), 54 + size, "file size (no old bytes left)")
+    expect_equal(struct.unpack_from("<2sIHHIIiiHHIIiiII", data, 0),
+                 (b"BM", 54 + size, 0, 0, 54, 40, width, -height, 1, 32, 0, size, 0, 0, 0, 0), "header")
+    suite._screenshot = (data[54:], app.log.events()[mark:])
+    answer = daemon.request({"cmd": "screenshot", "app": "UIAD TEST APP",
+                             "path": f"{WIN_DIR}\\no\\such\\shot.bmp"}, timeout=30)
+    expect(answer.get("ok") is False and answer["error"].startswith("screenshot: ")
+           and answer["error"].endswith(" (os error 3)"), f"missing folder: {answer}")
+    expect(not (bed.drive_dir / "no").exists(), "a folder was created")
+
+
+@case("wine_fact_screenshot_of_other_process_is_blank")
+def _(suite):
+    expect(hasattr(suite, "_screenshot"), "the screenshot case wrote no file")
+    pixels, events = suite._screenshot
+    distinct = {pixels[i:i + 4] for i in range(0, len(pixels), 4)}
+    expect_equal(distinct, {b"\0\0\0\0"}, "distinct pixels of the daemon's screenshot")
+    printed = [e for e in events if e["event"] in ("print", "printclient")]
+    expect_equal(printed, [], "WM_PRINT or WM_PRINTCLIENT received by the window")
+
+
+@case("wait_for_change_reports_text_typed_into_the_focused_edit")
+def _(suite):
+    bed, app = suite.bed, suite.app
+    edit = app.control(131)["hwnd"]
+    expect_equal(bed.probe("focus_control", edit), [{"attached": True, "focused": True}], "focusing edit 131")
+    focus = bed.probe("focus")
+    expect(focus and focus[0].get("element", {}).get("aid") == "131", f"focused element: {focus}")
+    daemon = suite.daemon()
+    started = time.monotonic()
+    expect_equal(daemon.request({"cmd": "wait_for_change", "timeout_ms": 300}), UNCHANGED, "a quiet desktop")
+    elapsed = time.monotonic() - started
+    expect(0.3 <= elapsed < 2.0, f"a quiet 300 ms wait took {elapsed:.2f} s")
+    mark = len(app.log.events())
+    daemon.send(json.dumps({"cmd": "wait_for_change", "timeout_ms": 2000}))
+    time.sleep(0.3)  # the baseline is taken
+    expect_equal(bed.probe("type", edit, "xyz", 60), [{"posted": True}], "typing")
+    expect_equal(json.loads(daemon.line(timeout=10)), changed("value-changed"), "answer")
+    typed = [e["code"] for e in app.log.events()[mark:] if e["event"] == "char" and e["id"] == 131]
+    expect_equal(typed, [ord(c) for c in "xyz"], "characters the edit received")
+
+
+@case("wait_for_change_sees_the_modal_dialog_open")
+def _(suite):
+    bed, app = suite.bed, suite.app
+    daemon = suite.daemon()
+    mark = len(app.log.events())
+    daemon.send(json.dumps({"cmd": "wait_for_change", "timeout_ms": 2000}))
+    time.sleep(0.3)
+    # The menu command opens the dialog without moving the focus first, as a
+    # click on the button would.
+    expect_equal(bed.probe("post", app.hwnd, WM_COMMAND, MENU_OPEN_DIALOG, 0), [{"posted": True}], "posting")
+    answer = json.loads(daemon.line(timeout=10))
+    expect(answer in (changed("foreground-window"), changed("window-count")), f"answer: {answer}")
+    expect(app.log.wait_for(lambda e: e["event"] == "dialog_open", 5, after=mark) is not None,
+           "the application did not open the dialog")
+    print(f"# the dialog opening was reported as {answer['notification']}", flush=True)
+
+
+@case("dismiss_dialogs_presses_the_preferred_button_of_the_modal_dialog")
+def _(suite):
+    bed, app = suite.bed, suite.app
+    if bed.wait_for_window(lambda w: w["title"] == "Test dialog", timeout=1) is None:
+        bed.probe("post", app.hwnd, WM_COMMAND, MENU_OPEN_DIALOG, 0)
+        expect(bed.wait_for_window(lambda w: w["title"] == "Test dialog", timeout=10) is not None,
+               "the dialog did not open")
+    mark = len(app.log.events())
+    daemon = suite.daemon()
+    answer = daemon.request({"cmd": "dismiss_dialogs", "titles": ["TEST DIALOG"], "exclude": "notepad",
+                             "prefer": ["Abort", " cancel "]}, timeout=30)
+    expect_equal(answer, {"dismissed": [{"button": "Cancel", "title": "Test dialog"}], "ok": True}, "answer")
+    closed = app.log.wait_for(lambda e: e["event"] == "dialog_closed", 5, after=mark)
+    expect(closed is not None and closed["result"] == 2, f"dialog not closed with Cancel (2): {closed}")
+    expect_equal(daemon.request({"cmd": "dismiss_dialogs", "titles": ["test dialog"]}),
+                 {"dismissed": [], "ok": True}, "with no dialog left")
 
 
 # --------------------------------------------------------------------- runner

@@ -12,6 +12,14 @@
 //   uia_dump.exe focus | point X Y  the focused element / the element at a point
 //   uia_dump.exe windows            the visible titled top-level windows, read
 //                                   with plain Win32 calls (no UI Automation)
+//   uia_dump.exe type HWND TEXT MS  posts WM_CHAR for each UTF-16 unit of TEXT
+//                                   to the window, MS milliseconds apart, as
+//                                   a person typing
+//   uia_dump.exe post HWND MSG WPARAM LPARAM
+//                                   one posted message (decimal numbers)
+//   uia_dump.exe focus_control HWND gives the control the keyboard focus and
+//                                   its window the foreground, attached to the
+//                                   control's thread as a user's click would
 //   uia_dump.exe serve              the commands above from standard input, and
 //                                   hold HWND / held: keep an element, then
 //                                   read it again (after its window closed)
@@ -359,6 +367,39 @@ int run_command(IUIAutomation* automation, const std::vector<std::wstring>& args
     EnumWindows(print_window, 0);
     return 0;
   }
+  if (command == L"type" && args.size() > 2) {
+    const HWND target = reinterpret_cast<HWND>(static_cast<intptr_t>(_wtoi64(args[1].c_str())));
+    const DWORD pause = args.size() > 3 ? static_cast<DWORD>(_wtoi(args[3].c_str())) : 0;
+    BOOL posted = TRUE;
+    for (const wchar_t c : args[2]) {
+      posted = posted && PostMessageW(target, WM_CHAR, c, 1);
+      Sleep(pause);
+    }
+    std::printf("{\"posted\":%s}\n", posted ? "true" : "false");
+    return posted ? 0 : 1;
+  }
+  if (command == L"post" && args.size() > 4) {
+    const HWND target = reinterpret_cast<HWND>(static_cast<intptr_t>(_wtoi64(args[1].c_str())));
+    const BOOL posted = PostMessageW(target, static_cast<UINT>(_wtoi64(args[2].c_str())),
+                                     static_cast<WPARAM>(_wtoi64(args[3].c_str())),
+                                     static_cast<LPARAM>(_wtoi64(args[4].c_str())));
+    std::printf("{\"posted\":%s}\n", posted ? "true" : "false");
+    return posted ? 0 : 1;
+  }
+  if (command == L"focus_control" && args.size() > 1) {
+    const HWND control = reinterpret_cast<HWND>(static_cast<intptr_t>(_wtoi64(args[1].c_str())));
+    const DWORD thread = GetWindowThreadProcessId(control, nullptr);
+    const BOOL attached = AttachThreadInput(GetCurrentThreadId(), thread, TRUE);
+    SetForegroundWindow(GetAncestor(control, GA_ROOT));
+    SetFocus(control);
+    if (attached) AttachThreadInput(GetCurrentThreadId(), thread, FALSE);
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    const bool focused = GetGUIThreadInfo(thread, &info) && info.hwndFocus == control;
+    std::printf("{\"attached\":%s,\"focused\":%s}\n", attached ? "true" : "false",
+                focused ? "true" : "false");
+    return focused ? 0 : 1;
+  }
   if (automation == nullptr) return 1;
   const HWND hwnd = args.size() > 1 ? reinterpret_cast<HWND>(static_cast<intptr_t>(_wtoi64(arg(1)))) : nullptr;
   if (command == L"tree" && hwnd != nullptr) return tree(automation, hwnd);
@@ -418,7 +459,9 @@ int wmain(int argc, wchar_t** argv) {
   Ref<IUIAutomation> automation;
   const HRESULT hr = CoCreateInstance(CLSID_CUIAutomation, nullptr, CLSCTX_INPROC_SERVER, IID_IUIAutomation,
                                       reinterpret_cast<void**>(automation.put()));
-  const bool needs_automation = argc > 1 && std::wstring(argv[1]) != L"windows" && std::wstring(argv[1]) != L"serve";
+  const bool needs_automation = argc > 1 && std::wstring(argv[1]) != L"windows" &&
+                                std::wstring(argv[1]) != L"serve" && std::wstring(argv[1]) != L"type" &&
+                                std::wstring(argv[1]) != L"post" && std::wstring(argv[1]) != L"focus_control";
   if ((FAILED(hr) || automation.p == nullptr) && needs_automation) {
     std::printf("{\"error\":\"CoCreateInstance %s\"}\n", hr_text(hr).c_str());
     return 1;
