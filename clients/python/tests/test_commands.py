@@ -155,3 +155,16 @@ def test_error_answers_of_the_demo_desktop(uiad, call, message):
     with pytest.raises(UiadError) as caught:
         call(uiad)
     assert str(caught.value) == message
+
+
+def test_waiting_dialogs_and_capture_on_the_demo_desktop(uiad, tmp_path):
+    # The demo's "Download complete" dialog appears at three seconds of the daemon's waits.
+    assert uiad.wait_for_change(timeout_ms=2000) == {"changed": False, "notification": None, "ok": True}
+    assert uiad.wait_for_change(timeout_ms=2000) == {"changed": True, "notification": "window-count", "ok": True}
+    assert uiad.dismiss_dialogs(titles=["DOWNLOAD COMPLETE"], prefer=[" close "]) == {
+        "dismissed": [{"button": "Close", "title": "Download complete"}], "ok": True
+    }
+    shot = tmp_path / "monitor.bmp"
+    assert uiad.screenshot("system monitor", path=str(shot)) == {"ok": True, "path": str(shot)}
+    header = shot.read_bytes()[:54]
+    assert header[:2] == b"BM" and int.from_bytes(header[2:6], "little") == shot.stat().st_size
