@@ -4,11 +4,11 @@
 #include <array>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "actions/element_commands.h"
 #include "actions/primitives.h"
 #include "actions/request_fields.h"
+#include "actions/typing.h"
 #include "daemon/element_lookup.h"
 #include "daemon/response.h"
 #include "daemon/unicode.h"
@@ -23,7 +23,6 @@ constexpr std::uint32_t kMaxCount = 50;
 constexpr std::uint64_t kKeyAfterUpMs = 20;
 constexpr std::uint64_t kCharMs = 8;
 constexpr std::uint64_t kCharAfterMs = 20;
-constexpr std::uint64_t kTextCharMs = 4;
 constexpr std::uint64_t kTextAfterMs = 20;
 constexpr std::uint64_t kAfterFocusClickMs = 30;
 
@@ -51,18 +50,11 @@ std::optional<std::uint64_t> key_name_code(std::string_view key) {
   return std::nullopt;
 }
 
-std::vector<char32_t> scalar_values(std::string_view text) {
-  std::vector<char32_t> out;
-  for (std::size_t pos = 0; pos < text.size();) out.push_back(platform::decode_utf8(text, pos));
-  return out;
-}
-
-// WM_CHAR carries UTF-16 code units, so a character above U+FFFF goes as its
-// surrogate pair: two messages, paced as one character.
-void post_char(platform::Platform& p, platform::Hwnd w, char32_t c) {
-  std::u16string units;
-  platform::append_utf16(units, c);
-  for (char16_t unit : units) (void)p.input.post_message(w, kWmChar, unit, 0);
+// True when the text is exactly one Unicode scalar value.
+bool is_one_character(std::string_view text) {
+  std::size_t pos = 0;
+  if (!text.empty()) (void)platform::decode_utf8(text, pos);
+  return !text.empty() && pos == text.size();
 }
 
 }  // namespace
@@ -78,7 +70,7 @@ Json handle_key(DaemonContext& context, const Json& request) {
   if (target.id.empty()) {
     auto it = context.sessions.find(target.key);
     if (it == context.sessions.end()) {
-      return error_response("key: no session for '" + target.key + "'");
+      return error_response(no_session_message("key", target.key));
     }
     session = &it->second;
   } else {
@@ -90,8 +82,9 @@ Json handle_key(DaemonContext& context, const Json& request) {
   }
 
   const std::optional<std::uint64_t> vk = key_name_code(*key);
-  const std::vector<char32_t> chars = vk ? std::vector<char32_t>{} : scalar_values(*key);
-  const char* kind = vk ? "key" : (chars.size() == 1 ? "char" : "text");
+  const bool one_character = !vk && is_one_character(*key);
+  const char* kind = vk ? "key" : (one_character ? "char" : "text");
+  const std::u16string units = vk ? std::u16string{} : platform::utf8_to_utf16(*key);
 
   platform::Platform& p = context.platform;
   soft_activate(p, *session);
@@ -108,19 +101,16 @@ Json handle_key(DaemonContext& context, const Json& request) {
 
   for (std::uint32_t i = 0; i < count; ++i) {
     if (vk) {
-      (void)p.input.post_message(window, kWmKeyDown, *vk, 0);
-      p.clock.sleep_ms(kKeyDownUpMs);
-      (void)p.input.post_message(window, kWmKeyUp, *vk, 0);
+      post_key_tap(p, window, *vk);
       p.clock.sleep_ms(kKeyAfterUpMs);
-    } else if (chars.size() == 1) {
-      post_char(p, window, chars.front());
+    } else if (one_character) {
+      // WM_CHAR carries UTF-16 code units, so a character above U+FFFF goes
+      // as its surrogate pair: two messages, paced as one character.
+      for (char16_t unit : units) (void)p.input.post_message(window, kWmChar, unit, 0);
       p.clock.sleep_ms(kCharMs);
       p.clock.sleep_ms(kCharAfterMs);
     } else {
-      for (char32_t c : chars) {
-        post_char(p, window, c);
-        p.clock.sleep_ms(kTextCharMs);
-      }
+      post_text(p, window, units);
       p.clock.sleep_ms(kTextAfterMs);
     }
   }

@@ -140,14 +140,13 @@ Json handle_scroll(DaemonContext& context, const Json& request) {
   const std::string direction = string_field_or(request, "direction", "down");
   auto found = context.sessions.find(target.key);
   if (found == context.sessions.end()) {
-    return error_response("scroll: no session for '" + target.key + "'");
+    return error_response(no_session_message("scroll", target.key));
   }
   const Session& session = found->second;
 
   if (!target.id.empty() && context.automation != nullptr) {
-    auto live = session.live_elements.find(target.id);
-    if (live != session.live_elements.end() && live->second != nullptr) {
-      auto pattern = find_scrollable(*context.automation, *live->second, is_horizontal(direction));
+    if (platform::Element* live = find_live_element(session, target.id); live != nullptr) {
+      auto pattern = find_scrollable(*context.automation, *live, is_horizontal(direction));
       if (pattern) return scroll_with_pattern(context, session, *pattern, direction, target.id);
     }
   }

@@ -40,7 +40,7 @@ std::optional<FoundElement> lookup_element(const DaemonContext& context, std::st
                                            std::string& error) {
   auto session = context.sessions.find(std::string(key));
   if (session == context.sessions.end()) {
-    error = std::string(command) + ": no session for '" + std::string(key) + "'";
+    error = no_session_message(command, key);
     return std::nullopt;
   }
   auto record = session->second.element_records.find(std::string(id));
@@ -50,6 +50,10 @@ std::optional<FoundElement> lookup_element(const DaemonContext& context, std::st
     return std::nullopt;
   }
   return FoundElement{&session->second, record->second};
+}
+
+std::string no_session_message(std::string_view command, std::string_view key) {
+  return std::string(command) + ": no session for '" + std::string(key) + "'";
 }
 
 std::string stale_element_message(std::string_view command, std::string_view id) {

@@ -45,6 +45,9 @@ std::optional<FoundElement> lookup_element(const DaemonContext& context, std::st
 // The session's live element for `id`, or nullptr (which is not an error).
 platform::Element* find_live_element(const Session& session, const std::string& id);
 
+// "<command>: no session for '<key>'".
+std::string no_session_message(std::string_view command, std::string_view key);
+
 // "<command>: element '<id>' is stale — the UI changed since the last scan; re-scan and retry".
 std::string stale_element_message(std::string_view command, std::string_view id);
 
