@@ -314,6 +314,25 @@ TEST(SetValueProtocol, EditWindowsAtTheOtherEndOfTheCoordinateRangeAreNotNear) {
       << s.events[s.events.size() - 4];
 }
 
+// Two edit windows equally near: the first in enumeration order wins, which
+// here is not the one with the lower handle.
+TEST(SetValueProtocol, OfEquallyNearEditWindowsTheFirstListedGetsTheText) {
+  testing::TempFile scene(
+      R"({"windows": [{"hwnd": 10, "title": "Two", "rect": [0, 0, 400, 300], "process": 7,
+      "children": [{"hwnd": 12, "class": "RICHEDIT50W", "rect": [100, 100, 200, 120]},
+                   {"hwnd": 11, "class": "RICHEDIT50W", "rect": [120, 100, 220, 120]}],
+      "element": {"children": [
+        {"type": "text", "name": "Mid", "automation_id": "mid", "rect": [110, 100, 130, 110]}]}}]})");
+  const Exchange s = testing::run_after_scan(
+      scene.path(), "two", {R"({"cmd":"set_value","app":"two","id":"auto:mid","text":"t"})"});
+  EXPECT_EQ(s.responses,
+            (std::vector<std::string>{
+                R"({"id":"auto:mid","label":"Mid","method":"post","ok":true,"role":"text"})"}));
+  EXPECT_EQ(s.events,
+            (std::vector<std::string>{
+                R"({"t":0,"type":"send_message","hwnd":12,"msg":12,"wparam":0,"text":"t"})"}));
+}
+
 TEST(SetValueProtocol, TheNextScanShowsTheNewTexts) {
   const Exchange s =
       run_after_scan("tool", {R"({"cmd":"set_value","app":"tool","id":"auto:name","text":"bob"})",
@@ -346,6 +365,52 @@ TEST(SetFocusedProtocol, ActivatesThenClicksAndAnswersOkOnly) {
          {R"({"ok":true})"},
          {post_at(0, 4000, 6, 1, 0), sleep_at(0, 50), post_at(50, 4000, 513, 1, lp),
           sleep_at(50, 30), post_at(80, 4000, 514, 0, lp)}});
+}
+
+// In a Chromium session posted clicks of the general way and of set_focused go
+// to the content window (after WM_SETFOCUS to it), a tab's click to the
+// top-level window. Both points lie above the content window, so each target
+// shows in the message's window and in its client lParam.
+TEST(ClickProtocol, AChromiumSessionClicksItsContentWindowButTabsTheTopLevelWindow) {
+  testing::TempFile scene(
+      R"({"windows": [{"hwnd": 60, "class": "BrowserWindow", "title": "Web", "rect": [0, 0, 800, 600],
+      "process": 6, "children": [{"hwnd": 61, "class": "Chrome_RenderWidgetHostHWND", "rect": [0, 100, 800, 600]}],
+      "element": {"children": [
+        {"type": "tabitem", "name": "Page", "automation_id": "page", "rect": [10, 10, 110, 40]},
+        {"type": "text", "name": "Menu", "automation_id": "menu", "rect": [700, 10, 760, 40]}]}}]})");
+  const Exchange s =
+      testing::run_after_scan(scene.path(), "web",
+                              {R"({"cmd":"click","app":"web","id":"auto:page"})",
+                               R"({"cmd":"click","app":"web","id":"auto:menu"})",
+                               R"({"cmd":"set_focused","app":"web","id":"auto:menu"})"});
+  EXPECT_EQ(
+      s.responses,
+      (std::vector<std::string>{
+          R"({"center_x":60,"center_y":25,"id":"auto:page","label":"Page","method":"post-click","ok":true,"role":"tab","selected":null})",
+          R"({"center_x":730,"center_y":25,"id":"auto:menu","label":"Menu","method":"post","ok":true,"role":"text"})",
+          R"({"ok":true})"}));
+  const std::string guard_on =
+      R"(,"type":"set_window_long","hwnd":60,"index":-20,"value":134217728,"previous":0})";
+  const std::string guard_off =
+      R"(,"type":"set_window_long","hwnd":60,"index":-20,"value":0,"previous":134217728})";
+  const long long tab = (25LL << 16) | 60;     // client (60,25) of 60
+  const long long menu = -(75LL << 16) + 730;  // client (730,-75) of 61
+  EXPECT_EQ(
+      s.events,
+      (std::vector<std::string>{
+          "{\"t\":0" + guard_on, sleep_at(0, 60), post_at(60, 60, 513, 1, tab), sleep_at(60, 30),
+          post_at(90, 60, 514, 0, tab), sleep_at(90, 80), sleep_at(170, 40),
+          "{\"t\":210" + guard_off,
+          // general way: no pattern anywhere, so activation and clicks
+          "{\"t\":210" + guard_on, post_at(210, 60, 6, 1, 0), post_at(210, 61, 7, 0, 0),
+          sleep_at(210, 50), post_at(260, 61, 513, 1, menu), sleep_at(260, 30),
+          post_at(290, 61, 514, 0, menu), sleep_at(290, 50), sleep_at(340, 40),
+          "{\"t\":380" + guard_off,
+          // set_focused
+          post_at(380, 60, 6, 1, 0), post_at(380, 61, 7, 0, 0), sleep_at(380, 50),
+          post_at(430, 61, 513, 1, menu), sleep_at(430, 30), post_at(460, 61, 514, 0, menu)}));
+  EXPECT_EQ(s.exit_line.substr(s.exit_line.find("\"live")),
+            R"("live_references":0,"open_handles":0})");
 }
 
 // The worker stays in an Invoke that waits for its dialog; the click answers
