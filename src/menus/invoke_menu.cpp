@@ -93,13 +93,17 @@ Outcome activate_menu_item(platform::Platform& p, Element& e) {
 // whose name the segment matches.
 Ref<Element> find_menu_item(platform::TreeWalker& walker, Element& start, unsigned depth,
                             const std::string& segment,
-                            std::initializer_list<platform::ControlTypeId> types) {
+                            std::initializer_list<platform::ControlTypeId> types,
+                            std::optional<std::uint32_t> process = std::nullopt) {
   return menus::find_first(walker, start, depth, [&](Element& e) {
     auto type = e.get_current_control_type();
     if (!type.succeeded()) return false;
     bool accepted = false;
     for (platform::ControlTypeId t : types) accepted = accepted || t == type.value;
-    return accepted && menus::menu_name_matches(menus::current_name(e), segment);
+    if (!accepted || !menus::menu_name_matches(menus::current_name(e), segment)) return false;
+    if (!process) return true;
+    auto owner = e.get_current_process_id();
+    return owner.succeeded() && static_cast<std::uint32_t>(owner.value) == *process;
   });
 }
 
@@ -152,6 +156,7 @@ Outcome run_live(DaemonContext& context, platform::Hwnd window,
   if (!usable(walker_result)) return "walker: " + error_text(p, walker_result.hr);
   platform::TreeWalker& walker = *walker_result.value;
 
+  const std::uint32_t process = p.windows.get_window_thread_process_id(window).process_id;
   Ref<Element> bar = menus::find_menu_bar(automation, p.windows, window);
   Element& start = bar ? *bar : *root.value;
   Ref<Element> current =
@@ -167,10 +172,12 @@ Outcome run_live(DaemonContext& context, platform::Hwnd window,
                              {platform::kMenuItemControlTypeId});
     }
     if (!found) {
-      // Popup menus are top-level windows of their own.
+      // Popup menus are top-level windows of their own. Only the application's
+      // own count: every other window's menu bar is below the desktop root too,
+      // and activating another application's item is never what was asked.
       if (auto desktop = automation.get_root_element(); usable(desktop)) {
         found = find_menu_item(walker, *desktop.value, kDesktopSearchDepth, segments[i],
-                               {platform::kMenuItemControlTypeId});
+                               {platform::kMenuItemControlTypeId}, process);
       }
     }
     if (!found) return "menu item not found: " + segments[i];

@@ -200,6 +200,8 @@ TEST(InvokeMenu, EveryFailureHasItsMessageAndEndsTheGuard) {
        "invoke_menu: top menu not found: Nope (static resolve: menu path segment 'Nope' not "
        "found (top-level menu bar); " +
            known},
+      // Another application's menu bar below the desktop root has a Quit item,
+      // which the desktop search must not take.
       {invoke("notes", "File>Quit"),
        "invoke_menu: menu item not found: Quit (static resolve: menu path segment 'Quit' not "
        "found (under 'File'); available: [])"},
@@ -227,6 +229,9 @@ TEST(InvokeMenu, EveryFailureHasItsMessageAndEndsTheGuard) {
                                      ? R"({"app":"doomed","ok":true,"path":"close"})"
                                      : Json{{"error", cases[i].second}, {"ok", false}}.dump();
     EXPECT_EQ(result.responses[i], expected) << cases[i].first;
+  }
+  for (const std::string& event : result.events) {
+    EXPECT_EQ(event.find("user_quit"), std::string::npos) << event;
   }
   // The first three touch no window; every other request ends its guard.
   std::size_t styles_set = 0, styles_restored = 0;
