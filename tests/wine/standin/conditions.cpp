@@ -18,12 +18,24 @@ bool Condition::answers(REFIID riid) const {
          (kind_ == ConditionKind::True || kind_ == ConditionKind::False);
 }
 
-bool excludes_everything(IUIAutomationCondition* condition) {
+namespace {
+
+bool is_own_condition_of_kind(IUIAutomationCondition* condition, ConditionKind kind) {
   if (condition == nullptr) return false;
   void* own = nullptr;
   if (FAILED(condition->QueryInterface(kIidStandinCondition, &own)) || own == nullptr) return false;
   Ptr<Condition> ours(static_cast<Condition*>(static_cast<IUIAutomationBoolCondition*>(own)));
-  return ours->kind() == ConditionKind::False;
+  return ours->kind() == kind;
+}
+
+}  // namespace
+
+bool excludes_everything(IUIAutomationCondition* condition) {
+  return is_own_condition_of_kind(condition, ConditionKind::False);
+}
+
+bool is_raw_view(IUIAutomationCondition* condition) {
+  return is_own_condition_of_kind(condition, ConditionKind::True);
 }
 
 }  // namespace standin

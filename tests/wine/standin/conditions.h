@@ -1,6 +1,7 @@
 // The tree conditions the stand-in can hand out. Control, content and raw view
-// show the same tree here (every window is a control element), so only the
-// false condition changes what a walk or a cache request sees.
+// show the same tree here (every window is a control element), except that a
+// raw-view walker also sees window menu bars; otherwise only the false
+// condition changes what a walk or a cache request sees.
 #pragma once
 
 #include "standin/com_object.h"
@@ -29,5 +30,8 @@ class Condition final : public ComObject<IUIAutomationBoolCondition> {
 // True when `condition` is the stand-in's false condition; any other condition,
 // including a foreign one, admits every element.
 bool excludes_everything(IUIAutomationCondition* condition);
+// True for the stand-in's true condition: the raw view, which alone shows
+// window menu bars.
+bool is_raw_view(IUIAutomationCondition* condition);
 
 }  // namespace standin

@@ -31,11 +31,38 @@ bool is_top_level(HWND hwnd) {
 
 bool is_popup_menu(HWND hwnd) { return class_name(hwnd) == L"#32768"; }
 
-// One item of an open popup menu, read in the menu's own process.
+// A window's menu bar and its items are items of the window from kMenuBar on:
+// the bar itself, kMenuBar + (i + 1) * kMenuStride for its item i, and that
+// plus j + 1 for item j of item i's submenu.
+constexpr int kMenuBar = 1 << 24;
+constexpr int kMenuStride = 1024;
+
+bool in_menu_bar(const Node& node) { return node.item >= kMenuBar; }
+int bar_index(const Node& node) { return (node.item - kMenuBar) / kMenuStride - 1; }
+int submenu_index(const Node& node) { return (node.item - kMenuBar) % kMenuStride - 1; }
+
+std::optional<MenuItem> pick(const std::optional<std::vector<MenuItem>>& items, int index) {
+  if (!items || index < 0 || static_cast<size_t>(index) >= items->size()) return std::nullopt;
+  return (*items)[static_cast<size_t>(index)];
+}
+
+}  // namespace
+
 std::optional<MenuItem> menu_item_of(const Node& node) {
-  const auto items = read_popup_menu(node.hwnd);
-  if (!items || node.item < 0 || static_cast<size_t>(node.item) >= items->size()) return std::nullopt;
-  return (*items)[static_cast<size_t>(node.item)];
+  if (!in_menu_bar(node)) return pick(read_popup_menu(node.hwnd), node.item);
+  const int i = bar_index(node);
+  const int j = submenu_index(node);
+  if (j < 0) return pick(read_window_menu(node.hwnd, -1), i);
+  return pick(read_window_menu(node.hwnd, i), j);
+}
+
+namespace {
+
+// The item nodes of a menu read as `items`, numbered from `first`.
+void append_menu_items(const Node& owner, const std::optional<std::vector<MenuItem>>& items, int first,
+                       int stride, std::vector<Node>& out) {
+  const int count = items ? static_cast<int>(items->size()) : 0;
+  for (int i = 0; i < count; ++i) out.push_back(Node::of(owner.hwnd, first + i * stride));
 }
 
 // "&Save" is shown as Save; "&&" is a literal ampersand.
@@ -166,6 +193,8 @@ std::wstring name_of(const Node& node, Kind kind) {
     }
     case Kind::Separator:
       return {};
+    case Kind::MenuBar:
+      return L"Application";  // what the system's proxies call a menu bar
   }
   return {};
 }
@@ -178,7 +207,9 @@ std::wstring automation_id_of(const Node& node) {
 
 RECT bounds_of(const Node& node, Kind kind) {
   if (kind == Kind::ListItem) return list_item_rect(node.hwnd, node.item);
-  if (kind == Kind::MenuItem || kind == Kind::Separator) return RECT{};  // not read
+  if (kind == Kind::MenuItem || kind == Kind::Separator || kind == Kind::MenuBar) {
+    return RECT{};  // not read
+  }
   RECT rect{};
   GetWindowRect(node.hwnd, &rect);
   return rect;
@@ -246,13 +277,15 @@ bool is_alive(const Node& node) {
   if (node.hwnd == nullptr || !IsWindow(node.hwnd)) return false;
   if (GetWindowThreadProcessId(node.hwnd, nullptr) != node.thread) return false;
   if (node.item < 0) return true;
-  if (is_popup_menu(node.hwnd)) return menu_item_of(node).has_value();
+  if (node.item == kMenuBar) return GetMenu(node.hwnd) != nullptr;
+  if (in_menu_bar(node) || is_popup_menu(node.hwnd)) return menu_item_of(node).has_value();
   return node.item < list_count(node.hwnd);
 }
 
 Kind kind_of(const Node& node) {
+  if (node.item == kMenuBar) return Kind::MenuBar;
   if (node.item >= 0) {
-    if (!is_popup_menu(node.hwnd)) return Kind::ListItem;
+    if (!in_menu_bar(node) && !is_popup_menu(node.hwnd)) return Kind::ListItem;
     const auto item = menu_item_of(node);
     return item && item->separator ? Kind::Separator : Kind::MenuItem;
   }
@@ -315,6 +348,8 @@ CONTROLTYPEID control_type_of(Kind kind) {
       return UIA_ScrollBarControlTypeId;
     case Kind::Hyperlink:
       return UIA_HyperlinkControlTypeId;
+    case Kind::MenuBar:
+      return UIA_MenuBarControlTypeId;
     case Kind::Menu:
       return UIA_MenuControlTypeId;
     case Kind::MenuItem:
@@ -329,6 +364,10 @@ bool supports_pattern(const Node& node, PATTERNID pattern) {
   const Kind kind = kind_of(node);
   switch (pattern) {
     case UIA_InvokePatternId:
+      if (kind == Kind::MenuItem && in_menu_bar(node)) {
+        const auto item = menu_item_of(node);
+        return item && !item->has_submenu;
+      }
       return kind == Kind::PushButton || kind == Kind::Hyperlink;
     case UIA_ValuePatternId:
       return kind == Kind::Edit || kind == Kind::ComboBox;
@@ -464,10 +503,21 @@ PropertyValue read_property(const Node& node, PROPERTYID property) {
   return std::monostate{};
 }
 
-std::vector<Node> children_of(const Node& node) {
+std::vector<Node> children_of(const Node& node, bool raw) {
   std::vector<Node> children;
   const Kind kind = kind_of(node);
+  if (kind == Kind::MenuBar) {
+    append_menu_items(node, read_window_menu(node.hwnd, -1), kMenuBar + kMenuStride, kMenuStride, children);
+    return children;
+  }
+  if (kind == Kind::MenuItem && in_menu_bar(node)) {
+    if (submenu_index(node) < 0) {
+      append_menu_items(node, read_window_menu(node.hwnd, bar_index(node)), node.item + 1, 1, children);
+    }
+    return children;
+  }
   if (kind == Kind::ListItem || kind == Kind::MenuItem || kind == Kind::Separator) return children;
+  if (raw && kind == Kind::Window && GetMenu(node.hwnd) != nullptr) children.push_back(Node::of(node.hwnd, kMenuBar));
   if (kind == Kind::List) {
     const int count = list_count(node.hwnd);
     for (int i = 0; i < count; ++i) children.push_back(Node::of(node.hwnd, i));
@@ -482,6 +532,10 @@ std::vector<Node> children_of(const Node& node) {
 }
 
 std::optional<Node> parent_of(const Node& node) {
+  if (in_menu_bar(node) && node.item != kMenuBar) {
+    const int level_start = submenu_index(node) < 0 ? kMenuBar : node.item - submenu_index(node) - 1;
+    return Node::of(node.hwnd, level_start);
+  }
   if (node.item >= 0) return Node::of(node.hwnd);
   if (node.hwnd == GetDesktopWindow()) return std::nullopt;
   const HWND parent = GetAncestor(node.hwnd, GA_PARENT);

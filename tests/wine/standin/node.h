@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "standin/menu_reader.h"
 #include "standin/property_value.h"
 #include "standin/uia.h"
 
@@ -42,6 +43,7 @@ enum class Kind {
   ComboBox,
   ScrollBar,
   Hyperlink,
+  MenuBar,    // a top-level window's menu bar (raw view only)
   Menu,       // a popup menu window (class #32768)
   MenuItem,   // one item of it
   Separator,  // a separator between its items
@@ -60,9 +62,14 @@ bool supports_pattern(const Node& node, PATTERNID pattern);
 // The current value of one property, or monostate when it does not apply.
 PropertyValue read_property(const Node& node, PROPERTYID property);
 
+// One item of an open popup menu or of a window's menu bar, read in the menu's
+// own process; nullopt for other elements and for items that are gone.
+std::optional<MenuItem> menu_item_of(const Node& node);
+
 // The tree is the child-window tree; a list box's items are its children.
 // Invisible windows are left out, as the system's window proxies do.
-std::vector<Node> children_of(const Node& node);
+// `raw`: the raw view, which adds a window's menu bar as its first child.
+std::vector<Node> children_of(const Node& node, bool raw = false);
 std::optional<Node> parent_of(const Node& node);
 
 std::optional<Node> node_from_point(POINT screen_point);

@@ -73,8 +73,14 @@ class InvokePattern final : public Pattern<IUIAutomationInvokePattern> {
   using Pattern::Pattern;
   HRESULT STDMETHODCALLTYPE Invoke() override {
     if (HRESULT hr = can_act(); FAILED(hr)) return hr;
-    if (kind_of(node_) == Kind::Hyperlink) {
+    const Kind kind = kind_of(node_);
+    if (kind == Kind::Hyperlink) {
       click_first_link(node_.hwnd);
+    } else if (kind == Kind::MenuItem) {
+      // What choosing the item does: its command goes to the window.
+      const auto item = menu_item_of(node_);
+      if (!item || !item->enabled) return kElementNotEnabled;
+      PostMessageW(node_.hwnd, WM_COMMAND, MAKEWPARAM(item->id, 0), 0);
     } else {
       SendMessageW(node_.hwnd, BM_CLICK, 0, 0);
     }

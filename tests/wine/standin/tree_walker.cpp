@@ -12,10 +12,10 @@
 namespace standin {
 namespace {
 
-std::optional<Node> sibling(const Node& node, int offset) {
+std::optional<Node> sibling(const Node& node, int offset, bool raw) {
   const std::optional<Node> parent = parent_of(node);
   if (!parent) return std::nullopt;
-  const std::vector<Node> siblings = children_of(*parent);
+  const std::vector<Node> siblings = children_of(*parent, raw);
   const auto at = std::find(siblings.begin(), siblings.end(), node);
   if (at == siblings.end()) return std::nullopt;  // e.g. an invisible window
   const std::ptrdiff_t index = (at - siblings.begin()) + offset;
@@ -26,7 +26,7 @@ std::optional<Node> sibling(const Node& node, int offset) {
 }  // namespace
 
 TreeWalker::TreeWalker(IUIAutomationCondition* condition)
-    : condition_(condition), sees_nothing_(excludes_everything(condition)) {}
+    : condition_(condition), sees_nothing_(excludes_everything(condition)), raw_(is_raw_view(condition)) {}
 
 HRESULT TreeWalker::walk(IUIAutomationElement* from, Step step, IUIAutomationCacheRequest* request,
                          IUIAutomationElement** out) const {
@@ -43,15 +43,15 @@ HRESULT TreeWalker::walk(IUIAutomationElement* from, Step step, IUIAutomationCac
       break;
     case Step::FirstChild:
     case Step::LastChild: {
-      const std::vector<Node> children = children_of(node);
+      const std::vector<Node> children = children_of(node, raw_);
       if (!children.empty()) target = step == Step::FirstChild ? children.front() : children.back();
       break;
     }
     case Step::Next:
-      target = sibling(node, 1);
+      target = sibling(node, 1, raw_);
       break;
     case Step::Previous:
-      target = sibling(node, -1);
+      target = sibling(node, -1, raw_);
       break;
     case Step::Self:
       target = node;

@@ -49,6 +49,7 @@ class TreeWalker final : public ComObject<IUIAutomationTreeWalker> {
 
   const Ptr<IUIAutomationCondition> condition_;
   const bool sees_nothing_;
+  const bool raw_;
 };
 
 }  // namespace standin
