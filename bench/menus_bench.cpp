@@ -13,6 +13,7 @@
 #include "daemon/handler.h"
 #include "menus/menu_commands.h"
 #include "platform/sim/sim_desktop.h"
+#include "sim_bed.h"
 
 namespace {
 
@@ -40,16 +41,8 @@ std::string scene() {
          R"("then":[{"action":"add_element","element":"lazy"}]}]})";
 }
 
-struct Bed {
-  std::unique_ptr<uiad::sim::SimDesktop> desktop;
-  std::unique_ptr<uiad::DaemonContext> context;
-
-  Bed() {
-    std::string error;
-    desktop = uiad::sim::SimDesktop::from_scene_json(scene(), error);
-    if (!desktop) throw std::runtime_error(error);
-    context = std::make_unique<uiad::DaemonContext>(
-        desktop->platform(), desktop->platform().com.create_automation().value);
+struct Bed : uiad::bench::SimBed {
+  Bed() : SimBed(scene()) {
     uiad::Session session;
     session.window = 1;
     context->sessions.emplace("menus", std::move(session));

@@ -8,6 +8,10 @@
 #include <string>
 #include <string_view>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 #include "daemon/main_loop.h"
 #include "daemon/transport.h"
 #include "platform/sim/sim_desktop.h"
@@ -24,6 +28,13 @@ int usage(const std::string& problem) {
 }  // namespace
 
 int main(int argc, char** argv) {
+#if defined(__GLIBC__)
+  // A screenshot's bitmaps are tens of megabytes, above the size glibc hands
+  // back to the system at once; kept in the heap, the next capture reuses
+  // them instead of faulting in fresh pages.
+  mallopt(M_MMAP_MAX, 0);
+  mallopt(M_TRIM_THRESHOLD, 256 << 20);
+#endif
   std::string scene_path;
   std::string events_path;
   bool have_scene = false;

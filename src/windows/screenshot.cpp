@@ -2,7 +2,9 @@
 // be drawn, capture it through GDI and write the bitmap file.
 #include "windows/screenshot.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 #include "daemon/element_lookup.h"
 #include "daemon/platform_error.h"
@@ -71,14 +73,21 @@ std::variant<WindowCapture, std::string> capture_window(platform::Gdi& gdi, plat
       !gdi.print_window(window, objects.memory, 0)) {
     return std::string("PrintWindow failed");
   }
-  WindowCapture capture{width, height, {}};
-  capture.pixels.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4);
+  const std::size_t row_bytes = static_cast<std::size_t>(width) * 4;
+  const std::size_t size = row_bytes * static_cast<std::size_t>(height);
+  WindowCapture capture{width, height, std::make_unique_for_overwrite<std::uint8_t[]>(size), {}};
+  capture.pixels = {capture.bytes.get(), size};
   platform::BitmapInfoHeader header;
   header.width = width;
   header.height = -height;
-  // Read while the bitmap is still selected; a failure leaves the pixels black.
-  (void)gdi.get_di_bits(objects.memory, objects.bitmap, 0, static_cast<std::uint32_t>(height),
-                        capture.pixels, header, platform::kDibRgbColors);
+  // Read while the bitmap is still selected. The rows a failing call did not
+  // copy stay black, as in a zero-filled buffer.
+  const int copied =
+      gdi.get_di_bits(objects.memory, objects.bitmap, 0, static_cast<std::uint32_t>(height),
+                      capture.pixels, header, platform::kDibRgbColors);
+  const std::size_t copied_rows =
+      static_cast<std::size_t>(std::clamp(copied, 0, static_cast<int>(height)));
+  std::memset(capture.bytes.get() + copied_rows * row_bytes, 0, size - copied_rows * row_bytes);
   objects.release();
   return capture;
 }

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -22,7 +23,10 @@ inline constexpr std::size_t kBmpHeaderSize = 54;
 struct WindowCapture {
   std::int32_t width = 0;
   std::int32_t height = 0;
-  std::vector<std::uint8_t> pixels;  // width * height * 4 bytes, top row first
+  // width * height * 4 bytes, top row first. Not value-initialised: GetDIBits
+  // writes every byte, and only the rows it did not copy are cleared.
+  std::unique_ptr<std::uint8_t[]> bytes;
+  std::span<std::uint8_t> pixels;
 };
 
 // The window drawn with PW_RENDERFULLCONTENT, else with no flags; the error

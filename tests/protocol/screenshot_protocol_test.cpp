@@ -190,3 +190,33 @@ TEST(ScreenshotWriteFailure, AFullDiskAfterOpeningIsAnErrorNotATruncatedSuccess)
 
 }  // namespace
 }  // namespace uiad::testing
+
+namespace uiad::testing {
+namespace {
+
+// GetDIBits failing leaves the picture black, as the zero-filled buffer would;
+// a bitmap that cannot be created is an error rather than a black picture.
+TEST(ScreenshotGdiFailures, BlackPictureOrError) {
+  for (const auto& [call, answer, black] :
+       {std::tuple<std::string, std::string, bool>{"GetDIBits", R"({"ok":true,"path":")", true},
+        {"CreateCompatibleBitmap",
+         R"({"error":"screenshot: CreateCompatibleBitmap failed","ok":false})", false}}) {
+    SCOPED_TRACE(call);
+    TempFile scene(R"({"windows": [{"hwnd": 1, "title": "One", "rect": [0, 0, 2, 2],
+                       "color": "#FFFFFF"}], "faults": [{"call": ")" +
+                   call + R"("}]})");
+    TempFile events("", "events.log");
+    const std::string path = std::filesystem::path(scene.path()).parent_path() / "one.bmp";
+    const DaemonRun result = run_sim(scene.path(), request("\"one\"", path), events.path());
+    ASSERT_EQ(result.lines.size(), 2u) << result.output;
+    EXPECT_EQ(result.lines[1], black ? answer + path + "\"}" : answer);
+    EXPECT_EQ(std::filesystem::exists(path), black);
+    if (black) {
+      EXPECT_EQ(bytes_of(path), bmp(2, 2, std::string(16, '\0')));
+    }
+    EXPECT_NE(events.read().find(R"("live_references":0,"open_handles":0)"), std::string::npos);
+  }
+}
+
+}  // namespace
+}  // namespace uiad::testing

@@ -4,6 +4,7 @@
 #include "platform/sim/sim_paint.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string_view>
 #include <vector>
 
@@ -65,15 +66,17 @@ class Canvas {
     const std::int32_t top = std::max(0, r.top - origin_.y);
     const std::int32_t right = std::min(bitmap_.width, r.right - origin_.x);
     const std::int32_t bottom = std::min(bitmap_.height, r.bottom - origin_.y);
-    for (std::int32_t y = top; y < bottom; ++y) {
-      std::uint8_t* row = bitmap_.pixels.data() + static_cast<std::size_t>(y) * bitmap_.width * 4;
-      for (std::int32_t x = left; x < right; ++x) {
-        row[x * 4 + 0] = static_cast<std::uint8_t>(rgb & 0xFF);
-        row[x * 4 + 1] = static_cast<std::uint8_t>((rgb >> 8) & 0xFF);
-        row[x * 4 + 2] = static_cast<std::uint8_t>((rgb >> 16) & 0xFF);
-        row[x * 4 + 3] = 0;
-      }
-    }
+    if (left >= right || top >= bottom) return;
+    // One row is filled pixel by pixel, the others are copies of it.
+    const std::size_t stride = static_cast<std::size_t>(bitmap_.width) * 4;
+    const std::size_t bytes = static_cast<std::size_t>(right - left) * 4;
+    std::uint8_t* first = bitmap_.pixels.data() + static_cast<std::size_t>(top) * stride + left * 4;
+    const std::uint8_t pixel[4] = {static_cast<std::uint8_t>(rgb & 0xFF),
+                                   static_cast<std::uint8_t>((rgb >> 8) & 0xFF),
+                                   static_cast<std::uint8_t>((rgb >> 16) & 0xFF), 0};
+    for (std::size_t x = 0; x < bytes; x += 4) std::memcpy(first + x, pixel, 4);
+    for (std::int32_t y = top + 1; y < bottom; ++y)
+      std::memcpy(first + static_cast<std::size_t>(y - top) * stride, first, bytes);
   }
 
   void frame(const Rect& r, std::uint32_t rgb) {
