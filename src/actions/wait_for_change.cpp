@@ -75,7 +75,7 @@ WindowSnapshot take_window_snapshot(platform::Platform& platform,
 
 Json handle_wait_for_change(DaemonContext& context, const Json& request) {
   const std::uint64_t timeout_ms =
-      std::clamp(non_negative_integer(request, "timeout_ms").value_or(kDefaultTimeoutMs),
+      std::clamp(non_negative_field(request, "timeout_ms").value_or(kDefaultTimeoutMs),
                  kMinTimeoutMs, kMaxTimeoutMs);
   platform::Platform& platform = context.platform;
   const WindowSnapshot baseline = take_window_snapshot(platform, *context.automation);

@@ -208,9 +208,9 @@ Json handle_scan(DaemonContext& context, const Json& request) {
   }
 
   ScanLimits limits;
-  limits.max_depth = non_negative_integer(request, "max_depth")
-                         .value_or(non_negative_integer(request, "depth").value_or(kDefaultDepth));
-  limits.max_elements = non_negative_integer(request, "max_elements");
+  limits.max_depth = non_negative_field(request, "max_depth")
+                         .value_or(non_negative_field(request, "depth").value_or(kDefaultDepth));
+  limits.max_elements = non_negative_field(request, "max_elements");
   std::string strategy(render_widget ? kCurrentStrategy : kCacheStrategy);
   if (const Json* s = request_member(request, "strategy"); s && s->is_string())
     strategy = s->get<std::string>();

@@ -89,12 +89,11 @@ const ButtonCandidate* choose_button(const std::vector<ButtonCandidate>& candida
 }
 
 Json handle_dismiss_dialogs(DaemonContext& context, const Json& request) {
-  const std::uint64_t passes = non_negative_integer(request, "passes").value_or(kDefaultPasses);
+  const std::uint64_t passes = non_negative_field(request, "passes").value_or(kDefaultPasses);
   std::vector<std::string> titles = string_entries(request, "titles");
   for (std::string& t : titles) t = unicode::to_lower_whole(t);
   const std::vector<std::string> prefer = string_entries(request, "prefer");
-  const std::string exclude =
-      unicode::to_lower_whole(string_field(request, "exclude").value_or(""));
+  const std::string exclude = unicode::to_lower_whole(string_field_or(request, "exclude", ""));
 
   platform::Platform& platform = context.platform;
   Json dismissed = Json::array();

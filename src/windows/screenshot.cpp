@@ -128,9 +128,9 @@ std::optional<std::string> write_bmp(platform::Platform& platform, const std::st
 }
 
 Json handle_screenshot(DaemonContext& context, const Json& request) {
-  const std::string_view raw = string_field(request, "app").value_or("");
+  const std::string raw = string_field_or(request, "app", "");
   const std::string key = unicode::to_lower_whole(raw);
-  const std::string path(string_field(request, "path").value_or(kDefaultPath));
+  const std::string path = string_field_or(request, "path", kDefaultPath);
   platform::WindowSystem& windows = context.platform.windows;
 
   const auto window = choose_window(context, raw, key);
