@@ -11,6 +11,7 @@
 
 #include "platform/automation.h"
 #include "platform/sim/sim_desktop.h"
+#include "platform/utf.h"
 
 namespace uiad::sim::testing {
 
@@ -44,10 +45,15 @@ class SimTest : public ::testing::Test {
     return std::move(r.value);
   }
 
+  // The name as UTF-8, or "<hr>" when it cannot be read.
   static std::string name_of(Element& e) {
     auto r = e.get_current_name();
-    return r.succeeded() ? std::string(r.value.begin(), r.value.end())
-                         : "<" + std::to_string(r.hr) + ">";
+    if (r.succeeded()) return platform::utf16_to_utf8(r.value);
+    // Appended, not "<" + ...: GCC 12's optimiser warns (-Wrestrict) falsely on that.
+    std::string failure = "<";
+    failure += std::to_string(r.hr);
+    failure += '>';
+    return failure;
   }
 
   // The Invoke pattern of the element named `name` in the window `hwnd`.

@@ -101,9 +101,11 @@ TEST(TransparentGroup, DependsOnTrimmedTextsAndStates) {
   g.width = 10;
   g.height = 10;
   EXPECT_TRUE(is_transparent_group(g));
+  // Characters, not "x": GCC 12's optimiser warns (-Wrestrict) falsely on
+  // assigning a literal here.
   for (auto change : std::vector<void (*)(ElementRecord&)>{
-           [](ElementRecord& r) { r.label = "x"; }, [](ElementRecord& r) { r.help = "x"; },
-           [](ElementRecord& r) { r.value = "x"; }, [](ElementRecord& r) { r.focused = true; },
+           [](ElementRecord& r) { r.label = 'x'; }, [](ElementRecord& r) { r.help = 'x'; },
+           [](ElementRecord& r) { r.value = 'x'; }, [](ElementRecord& r) { r.focused = true; },
            [](ElementRecord& r) { r.selected = true; },
            [](ElementRecord& r) { r.checked = CheckedState::Off; },
            [](ElementRecord& r) { r.role = "list"; }}) {
