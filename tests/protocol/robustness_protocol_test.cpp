@@ -57,5 +57,41 @@ TEST(DeepTreeProtocol, BothStrategiesScanAChainFiftyThousandLevelsDeep) {
   EXPECT_EQ(run.exit_code, 0);
 }
 
+// The foreground window focuses nothing, so GetFocusedElement returns its
+// root; the background window marks a focused element, which is not the
+// focused element of the desktop.
+constexpr const char* kFocusScene = R"({"windows": [
+  {"hwnd": 10, "title": "Front", "rect": [0, 0, 400, 300],
+   "element": {"children": [{"type": "button", "name": "Go", "rect": [10, 10, 90, 40]}]}},
+  {"hwnd": 20, "title": "Back", "rect": [0, 0, 400, 300],
+   "element": {"children": [{"type": "edit", "name": "Field", "rect": [10, 10, 90, 40],
+                             "focused": true}]}}]})";
+
+TEST(FocusProtocol, BothStrategiesMarkTheElementGetFocusedElementReturns) {
+  TempFile scene(kFocusScene);
+  std::string input;
+  for (const char* app : {"Front", "Back"}) {
+    for (const char* strategy : {"cache", "current"}) {
+      input +=
+          std::string(R"({"cmd":"scan","app":")") + app + R"(","strategy":")" + strategy + "\"}\n";
+    }
+  }
+  auto run = run_sim(scene.path(), input);
+  ASSERT_EQ(run.lines.size(), 5u) << run.output << run.error_output;
+  const std::string front =
+      R"(<window e="name:window:Front" label="Front" title="Front" pos="0,0" size="400,300" focused="true">)"
+      "\n"
+      R"(  <button e="name:button:Go" label="Go" pos="10,10" size="80,30"/>)"
+      "\n</window>";
+  const std::string back =
+      R"(<window e="name:window:Back" label="Back" title="Back" pos="0,0" size="400,300">)"
+      "\n"
+      R"(  <input e="name:input:Field" label="Field" pos="10,10" size="80,30"/>)"
+      "\n</window>";
+  const std::string expected[] = {front, front, back, back};
+  for (std::size_t i = 0; i < 4; ++i)
+    EXPECT_EQ(Json::parse(run.lines[i + 1])["ui_block"], expected[i]) << "scan " << i;
+}
+
 }  // namespace
 }  // namespace uiad

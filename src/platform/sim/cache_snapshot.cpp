@@ -69,8 +69,18 @@ std::shared_ptr<const CacheSnapshot> build_cache_snapshot(const SimState& state,
   auto snapshot = std::make_shared<CacheSnapshot>();
   snapshot->properties = spec.properties;
   snapshot->patterns = spec.patterns;
+  // HasKeyboardFocus: exactly the element GetFocusedElement returns, as on
+  // Windows; the scene's flag only says which element its window focuses.
+  const std::int32_t focused =
+      (spec.properties & kHasKeyboardFocusProperty) != 0 ? state.focused_element() : kNone;
+  auto data_of = [&](std::int32_t element) {
+    ElementData data = state.model.elements[element];
+    data.flags = static_cast<std::uint16_t>(element == focused ? data.flags | kFocused
+                                                               : data.flags & ~kFocused);
+    return data;
+  };
   std::vector<CachedNode>& nodes = snapshot->nodes;
-  nodes.push_back({state.model.elements[root], root, kNone, kNone,
+  nodes.push_back({data_of(root), root, kNone, kNone,
                    (scope & static_cast<std::int32_t>(platform::TreeScope::Element)) != 0,
                    children || descendants});
   if (!children && !descendants) return snapshot;
@@ -85,7 +95,7 @@ std::shared_ptr<const CacheSnapshot> build_cache_snapshot(const SimState& state,
     for (std::int32_t c = state.first_child(nodes[node].element, spec.view); c != kNone;
          c = state.next_sibling(c, spec.view)) {
       const auto index = static_cast<std::int32_t>(nodes.size());
-      nodes.push_back({state.model.elements[c], c, kNone, kNone, true, deeper});
+      nodes.push_back({data_of(c), c, kNone, kNone, true, deeper});
       if (previous == kNone) {
         nodes[node].first_child = index;
       } else {
