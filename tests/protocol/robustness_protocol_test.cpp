@@ -3,6 +3,7 @@
 // with unpaired surrogates.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -91,6 +92,99 @@ TEST(FocusProtocol, BothStrategiesMarkTheElementGetFocusedElementReturns) {
   const std::string expected[] = {front, front, back, back};
   for (std::size_t i = 0; i < 4; ++i)
     EXPECT_EQ(Json::parse(run.lines[i + 1])["ui_block"], expected[i]) << "scan " << i;
+}
+
+// A desktop whose application answers slowly or not at all: `faults` lists
+// the calls that take real time (delay_ms) or never return (hangs).
+std::string hung_scene(const std::string& faults) {
+  return R"({"faults": [)" + faults + R"(], "windows": [
+    {"hwnd": 30, "title": "Hung", "rect": [0, 0, 400, 300],
+     "element": {"children": [{"type": "button", "name": "Go", "automation_id": "go",
+                               "rect": [10, 10, 90, 40], "patterns": ["invoke"]}]}}]})";
+}
+
+struct HangCase {
+  const char* name;
+  std::string faults;
+  std::vector<std::string> requests;
+  std::vector<std::string> responses;  // each a part of its response line
+  std::chrono::milliseconds at_least;
+};
+
+TEST(HungApplicationProtocol, SlowCallsHoldTheLoopAndTheDaemonStillExitsCleanly) {
+  const std::string scan = R"({"cmd":"scan","app":"Hung"})";
+  const std::string ping = R"({"cmd":"ping"})";
+  const std::string pong = R"({"ok":true,"pong":true})";
+  const std::string scanned = R"("title":"Hung","truncated":false,)";
+  const HangCase cases[] = {
+      {"a slow BuildUpdatedCache holds the scan and the ping behind it",
+       R"({"call": "BuildUpdatedCache", "delay_ms": 400, "times": 1})",
+       {scan, ping},
+       {scanned, pong},
+       std::chrono::milliseconds(400)},
+      {"a slow EnumWindows holds the windows command",
+       R"({"call": "EnumWindows", "delay_ms": 300})",
+       {R"({"cmd":"windows"})", ping},
+       {R"({"ok":true,"windows":[{"id":"30","pos":[0,0],"size":[400,300],"title":"Hung"}]})", pong},
+       std::chrono::milliseconds(300)},
+      {"a slow call with a result fails after its delay",
+       R"({"call": "ElementFromHandle", "delay_ms": 200, "hr": "0x80004005"})",
+       {scan},
+       {R"x({"error":"ElementFromHandle: Unspecified error (0x80004005)","ok":false})x"},
+       std::chrono::milliseconds(200)},
+      {"an Invoke that never returns answers after the timed wait",
+       R"({"call": "Invoke", "hangs": true})",
+       {scan, R"({"cmd":"click","app":"hung","id":"auto:go"})", ping},
+       {scanned, R"({"center_x":50,"center_y":25,"id":"auto:go","label":"Go","method":"uia-live",)",
+        pong},
+       std::chrono::milliseconds(800)},
+  };
+  for (const HangCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempFile scene(hung_scene(c.faults));
+    std::string input;
+    for (const std::string& r : c.requests) input += r + "\n";
+    const auto start = std::chrono::steady_clock::now();
+    auto run = run_sim(scene.path(), input);
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    ASSERT_EQ(run.lines.size(), c.responses.size() + 1) << run.output << run.error_output;
+    for (std::size_t i = 0; i < c.responses.size(); ++i)
+      EXPECT_NE(run.lines[i + 1].find(c.responses[i]), std::string::npos) << run.lines[i + 1];
+    EXPECT_GE(elapsed, c.at_least);
+    EXPECT_EQ(run.exit_code, 0);
+    EXPECT_EQ(run.error_output, "");
+  }
+}
+
+TEST(HungApplicationProtocol, ACallThatNeverReturnsStopsTheDaemon) {
+  TempFile scene(hung_scene(R"({"call": "GetFocusedElement", "hangs": true})"));
+  testing::RunOptions options;
+  options.timeout = std::chrono::milliseconds(1500);
+  auto run =
+      run_sim(scene.path(), "{\"cmd\":\"scan\",\"app\":\"Hung\"}\n{\"cmd\":\"ping\"}\n", options);
+  EXPECT_TRUE(run.timed_out);
+  EXPECT_EQ(run.lines, std::vector<std::string>{kReadyLine});
+}
+
+TEST(SurrogateProtocol, UnpairedUnitsReachTheClientAsReplacementCharacters) {
+  TempFile scene(R"({"windows": [{"hwnd": 40, "title": "Caf\ud800", "rect": [0, 0, 400, 300],
+    "element": {"children": [
+      {"type": "button", "name": "\udc00Go\ud83d\ude00", "automation_id": "b\udbff",
+       "help": "h\udfff", "rect": [10, 10, 90, 40]}]}}]})");
+  auto run = run_sim(scene.path(), "{\"cmd\":\"windows\"}\n{\"cmd\":\"scan\",\"app\":\"caf\"}\n");
+  ASSERT_EQ(run.lines.size(), 3u) << run.output << run.error_output;
+  EXPECT_EQ(run.lines[1],
+            "{\"ok\":true,\"windows\":[{\"id\":\"40\",\"pos\":[0,0],\"size\":[400,300],"
+            "\"title\":\"Caf\xEF\xBF\xBD\"}]}");
+  const Json scan = Json::parse(run.lines[2]);
+  EXPECT_EQ(scan["title"], "Caf\xEF\xBF\xBD");
+  // Element ids keep only their safe characters, so U+FFFD drops out of them.
+  EXPECT_EQ(
+      scan["ui_block"],
+      "<window e=\"name:window:Caf\" label=\"Caf\xEF\xBF\xBD\" "
+      "title=\"Caf\xEF\xBF\xBD\" pos=\"0,0\" size=\"400,300\" focused=\"true\">\n"
+      "  <button e=\"auto:b\" label=\"\xEF\xBF\xBDGo\xF0\x9F\x98\x80\" "
+      "help=\"h\xEF\xBF\xBD\" id=\"b\xEF\xBF\xBD\" pos=\"10,10\" size=\"80,30\"/>\n</window>");
 }
 
 }  // namespace

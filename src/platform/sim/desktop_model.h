@@ -143,6 +143,11 @@ struct Fault {
   HResult hr = platform::kEFail;
   std::optional<std::u16string> description;
   std::int64_t remaining = -1;  // failures left; -1 = every call
+  // A hung application: the call takes this much real time first, or never
+  // returns. Without a result of its own such a fault does not fail the call.
+  std::int64_t delay_ms = 0;
+  bool hangs = false;
+  bool fails = true;
 };
 
 enum class TriggerKind : std::uint8_t {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdio>
 #include <initializer_list>
 #include <nlohmann/json.hpp>
 #include <set>
@@ -21,6 +22,92 @@ using platform::Point;
 // stack: Windows itself nests child windows only about fifty deep.
 constexpr std::size_t kMaxElements = 5'000'000;
 constexpr std::size_t kMaxNesting = 256;
+
+// ---- lone surrogates ----
+
+// Windows texts may hold UTF-16 units without their pair, so scenes may write
+// them as JSON escapes ("\ud800"), which the JSON parser refuses. Before
+// parsing, each such escape is swapped for a private-use character, U+10F800
+// plus the unit's offset from U+D800, and texts swap it back on becoming UTF-16.
+constexpr char32_t kLoneUnitBase = 0x10F800;
+
+// Set while a scene with lone surrogates loads (scenes may load in parallel).
+thread_local bool t_scene_has_lone_units = false;
+
+std::u16string scene_utf16(std::string_view utf8) {
+  std::u16string text = utf8_to_utf16(utf8);
+  if (!t_scene_has_lone_units) return text;
+  std::u16string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    // U+10F800..U+10FFFF is the pair DBFE or DBFF, then DC00..DFFF.
+    if ((text[i] == 0xDBFE || text[i] == 0xDBFF) && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+        text[i + 1] <= 0xDFFF) {
+      out.push_back(
+          static_cast<char16_t>(0xD800 + ((text[i] - 0xDBFE) << 10) + (text[i + 1] - 0xDC00)));
+      ++i;
+    } else {
+      out.push_back(text[i]);
+    }
+  }
+  return out;
+}
+
+int hex_unit(std::string_view text, std::size_t at) {
+  if (at + 4 > text.size()) return -1;
+  int unit = 0;
+  for (std::size_t k = at; k < at + 4; ++k) {
+    const char c = text[k];
+    const int digit = c >= '0' && c <= '9'   ? c - '0'
+                      : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                      : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                             : -1;
+    if (digit < 0) return -1;
+    unit = unit * 16 + digit;
+  }
+  return unit;
+}
+
+// The scene text with every lone surrogate escape swapped (see above).
+// `swapped` tells whether there was one; `clash` whether the text also holds
+// a character of the swap range itself, which would then be misread.
+std::string swap_lone_surrogates(std::string_view json, bool& swapped, bool& clash) {
+  std::string out;
+  out.reserve(json.size());
+  for (std::size_t i = 0; i < json.size();) {
+    const auto byte = static_cast<unsigned char>(json[i]);
+    if (byte == 0xF4 && i + 2 < json.size() && static_cast<unsigned char>(json[i + 1]) == 0x8F &&
+        static_cast<unsigned char>(json[i + 2]) >= 0xA0) {
+      clash = true;
+    }
+    if (json[i] != '\\' || i + 1 >= json.size()) {
+      out.push_back(json[i++]);
+      continue;
+    }
+    const int unit = json[i + 1] == 'u' ? hex_unit(json, i + 2) : -1;
+    if (unit < 0xD800 || unit > 0xDFFF) {
+      out.append(json, i, 2);  // any other escape, "\\" included
+      i += 2;
+      continue;
+    }
+    const int low = unit <= 0xDBFF && json.substr(i + 6, 2) == "\\u" ? hex_unit(json, i + 8) : -1;
+    if (low >= 0xDC00 && low <= 0xDFFF) {
+      if (unit >= 0xDBFE) clash = true;
+      out.append(json, i, 12);
+      i += 12;
+      continue;
+    }
+    const char32_t carried = kLoneUnitBase + static_cast<char32_t>(unit - 0xD800) - 0x10000;
+    char escape[16];
+    std::snprintf(escape, sizeof escape, "\\u%04X\\u%04X",
+                  static_cast<unsigned>(0xD800 + (carried >> 10)),
+                  static_cast<unsigned>(0xDC00 + (carried & 0x3FF)));
+    out += escape;
+    swapped = true;
+    i += 6;
+  }
+  return out;
+}
 
 // Internal only: load_scene turns it into its error message.
 struct SceneError {
@@ -221,7 +308,8 @@ std::int64_t to_named(const Json& value, const std::string& path,
 }
 
 Fault to_fault(const Json& value, const std::string& path) {
-  check_keys(value, path, {"call", "hr", "description", "times", "pattern", "flags"});
+  check_keys(value, path,
+             {"call", "hr", "description", "times", "pattern", "flags", "delay_ms", "hangs"});
   Fault f;
   const Json* call = member(value, "call");
   if (call == nullptr) fail(path, "a fault needs \"call\"");
@@ -231,7 +319,7 @@ Fault to_fault(const Json& value, const std::string& path) {
   f.method = *method;
   if (const Json* hr = member(value, "hr"))
     f.hr = static_cast<HResult>(to_code(*hr, at(path, "hr")));
-  if (auto d = optional_string(value, "description", path)) f.description = utf8_to_utf16(*d);
+  if (auto d = optional_string(value, "description", path)) f.description = scene_utf16(*d);
   f.remaining = int_or(value, "times", path, -1, 1, INT64_MAX);
   if (const Json* p = member(value, "pattern")) {
     f.pattern = static_cast<platform::PatternId>(to_named(*p, at(path, "pattern"),
@@ -247,6 +335,9 @@ Fault to_fault(const Json& value, const std::string& path) {
   if (const Json* fl = member(value, "flags")) {
     f.flags = static_cast<std::uint32_t>(to_int(*fl, at(path, "flags"), 0, UINT32_MAX));
   }
+  f.delay_ms = int_or(value, "delay_ms", path, 0, 0, 3'600'000);
+  f.hangs = bool_or(value, "hangs", path, false);
+  f.fails = member(value, "hr") != nullptr || (f.delay_ms == 0 && !f.hangs);
   return f;
 }
 
@@ -284,7 +375,7 @@ TextTemplate make_text(const std::string& text, const std::vector<std::string>& 
           }
         }
         if (found != scope.size()) {
-          t.pieces.push_back(utf8_to_utf16(literal));
+          t.pieces.push_back(scene_utf16(literal));
           t.pieces8.push_back(literal);
           t.vars.push_back(found);
           literal.clear();
@@ -295,7 +386,7 @@ TextTemplate make_text(const std::string& text, const std::vector<std::string>& 
     }
     literal.push_back(text[i++]);
   }
-  t.pieces.push_back(utf8_to_utf16(literal));
+  t.pieces.push_back(scene_utf16(literal));
   t.pieces8.push_back(std::move(literal));
   return t;
 }
@@ -591,8 +682,8 @@ void Loader::load_window(const Json& value, const std::string& path, std::int32_
     fail(at(path, "hwnd"), "duplicate window handle " + std::to_string(w.hwnd));
   }
   w.parent = parent;
-  if (auto c = optional_string(value, "class", path)) w.class_name = utf8_to_utf16(*c);
-  if (auto t = optional_string(value, "title", path)) w.title = utf8_to_utf16(*t);
+  if (auto c = optional_string(value, "class", path)) w.class_name = scene_utf16(*c);
+  if (auto t = optional_string(value, "title", path)) w.title = scene_utf16(*t);
   if (const Json* r = member(value, "rect")) w.rect = to_rect(*r, at(path, "rect"));
   w.client = w.rect;
   if (const Json* r = member(value, "client")) w.client = to_rect(*r, at(path, "client"));
@@ -905,16 +996,16 @@ Action Loader::load_action(const Json& value, const std::string& path) {
     case ActionKind::SetForeground:
       break;
     case ActionKind::SetTitle:
-      a.text = utf8_to_utf16(to_string(need("text"), at(path, "text")));
+      a.text = scene_utf16(to_string(need("text"), at(path, "text")));
       break;
     case ActionKind::SetRect:
       a.rect = to_rect(need("rect"), at(path, "rect"));
       break;
     case ActionKind::SetValue:
-      a.text = utf8_to_utf16(to_string(need("value"), at(path, "value")));
+      a.text = scene_utf16(to_string(need("value"), at(path, "value")));
       break;
     case ActionKind::SetName:
-      a.text = utf8_to_utf16(to_string(need("name"), at(path, "name")));
+      a.text = scene_utf16(to_string(need("name"), at(path, "name")));
       break;
     case ActionKind::SetToggle:
       a.number = to_named(need("state"), at(path, "state"),
@@ -1092,7 +1183,7 @@ DesktopModel Loader::load(const Json& scene) {
         if (other.pid == proc.pid)
           fail(at(p, "pid"), "duplicate process " + std::to_string(proc.pid));
       }
-      if (auto image = optional_string(v, "image", p)) proc.image = utf8_to_utf16(*image);
+      if (auto image = optional_string(v, "image", p)) proc.image = scene_utf16(*image);
       proc.openable = bool_or(v, "openable", p, true);
       m_.processes.push_back(std::move(proc));
     }
@@ -1102,9 +1193,9 @@ DesktopModel Loader::load(const Json& scene) {
   {
     ElementData desktop;
     desktop.control_type = platform::kPaneControlTypeId;
-    desktop.name = m_.intern(utf8_to_utf16(member(scene, "desktop_name")
-                                               ? to_string(scene["desktop_name"], "/desktop_name")
-                                               : "Desktop 1"));
+    desktop.name = m_.intern(scene_utf16(member(scene, "desktop_name")
+                                             ? to_string(scene["desktop_name"], "/desktop_name")
+                                             : "Desktop 1"));
     desktop.rect = m_.virtual_screen;
     m_.elements.push_back(desktop);
     m_.links.push_back(ElementLinks{});
@@ -1229,7 +1320,7 @@ DesktopModel Loader::load(const Json& scene) {
     for (const auto& [code, text] : ms->items()) {
       const std::uint32_t c = to_code(Json(code), at(p, code));
       auto& table = std::string_view(key) == "messages" ? m_.messages : m_.ntdll_messages;
-      table[c] = utf8_to_utf16(to_string(text, at(p, code)));
+      table[c] = scene_utf16(to_string(text, at(p, code)));
     }
   }
 
@@ -1244,9 +1335,19 @@ DesktopModel Loader::load(const Json& scene) {
 }  // namespace
 
 std::optional<DesktopModel> load_scene(std::string_view scene_json, std::string& error) {
+  bool lone_units = false, clash = false;
+  const std::string swapped = swap_lone_surrogates(scene_json, lone_units, clash);
+  if (lone_units && clash) {
+    error = "scene: a scene with lone surrogates (\\ud800) cannot also hold U+10F800 to U+10FFFF";
+    return std::nullopt;
+  }
+  t_scene_has_lone_units = lone_units;
+  struct Reset {
+    ~Reset() { t_scene_has_lone_units = false; }
+  } reset;
   Json scene;
   try {
-    scene = Json::parse(scene_json.begin(), scene_json.end());
+    scene = Json::parse(swapped.begin(), swapped.end());
   } catch (const Json::exception& e) {
     std::string what = e.what();
     if (const auto close = what.find("] ");

@@ -5,12 +5,16 @@ namespace uiad::sim {
 
 bool SimDpi::set_process_dpi_awareness_context(std::int64_t context) {
   std::lock_guard lock(state_->mutex);
-  const CallCheck check = state_->check_call(Method::SetProcessDpiAwarenessContext);
-  if (check.faulted) return false;
+  EventLine line = state_->event("set_dpi_awareness");
+  line.num("context", context);
   // Like Windows: the awareness can be set once per process; later calls fail.
-  if (state_->dpi_awareness_set) return false;
+  if (state_->check_call(Method::SetProcessDpiAwarenessContext).faulted ||
+      state_->dpi_awareness_set) {
+    state_->emit(line.boolean("ok", false));
+    return false;
+  }
   state_->dpi_awareness_set = true;
-  state_->emit(state_->event("set_dpi_awareness").num("context", context));
+  state_->emit(line);
   return true;
 }
 

@@ -58,12 +58,12 @@ std::FILE* open_for_write(const platform::WString& path) {
 platform::Result<platform::Handle> SimFiles::create_file_for_write(const platform::WString& path) {
   std::lock_guard lock(state_->mutex);
   const CallCheck check = state_->check_call(Method::CreateFileW);
-  if (check.faulted) return {check.hr, platform::kInvalidHandleValue};
   const std::string utf8 = utf16_to_utf8(path);
   auto fail = [&](platform::HResult code) -> platform::Result<platform::Handle> {
     state_->emit(state_->event("create_file").str("path", utf8).num("error", code));
     return {code, platform::kInvalidHandleValue};
   };
+  if (check.faulted) return fail(check.hr);
   if (path.empty()) return fail(kErrorPathNotFound);
   if (path.find(u'\0') != platform::WString::npos) return fail(kErrorInvalidName);
   errno = 0;
@@ -96,13 +96,17 @@ platform::HResult SimFiles::write_file(platform::Handle file, std::span<const st
 platform::HResult SimFiles::close_file(platform::Handle file) {
   std::lock_guard lock(state_->mutex);
   auto it = state_->handles.find(file);
-  if (it == state_->handles.end() || it->second.kind != HandleKind::File)
+  if (it == state_->handles.end() || it->second.kind != HandleKind::File) {
+    state_->emit(state_->event("close_file").unum("handle", file).boolean("ok", false));
     return kErrorInvalidHandle;
+  }
   errno = 0;
   const bool ok = std::fclose(it->second.file) == 0;
   const int error = errno;
-  state_->emit(
-      state_->event("close_file").str("path", it->second.path).unum("bytes", it->second.bytes));
+  EventLine line = state_->event("close_file");
+  line.str("path", it->second.path).unum("bytes", it->second.bytes);
+  if (!ok) line.boolean("ok", false);
+  state_->emit(line);
   state_->handles.erase(it);
   if (ok) return platform::kSOk;
   return error == 0 ? kErrorGenFailure : win32_error_of(error);

@@ -207,12 +207,13 @@ bool SimInput::post_message(platform::Hwnd hwnd, std::uint32_t msg, std::uint64_
   SimState& s = *state_;
   std::lock_guard lock(s.mutex);
   const std::int32_t w = s.model.index_of(hwnd);
-  if (s.check_window_call(Method::PostMessageW, w).faulted) return false;
+  const bool faulted = s.check_window_call(Method::PostMessageW, w).faulted;
   const bool valid = w != kNone && s.model.windows[w].exists;
   EventLine line = s.event("post_message");
   line.unum("hwnd", hwnd).unum("msg", msg).unum("wparam", wparam).num("lparam", lparam);
-  if (!valid && hwnd != 0 && hwnd != kHwndBroadcast) line.boolean("ok", false);
+  if (faulted || (!valid && hwnd != 0 && hwnd != kHwndBroadcast)) line.boolean("ok", false);
   s.emit(std::move(line));
+  if (faulted) return false;
   if (!valid) return hwnd == 0 || hwnd == kHwndBroadcast;
   deliver(s, w, msg, wparam, lparam);
   return true;
@@ -223,8 +224,8 @@ std::int64_t SimInput::send_message_text(platform::Hwnd hwnd, std::uint32_t msg,
   SimState& s = *state_;
   std::lock_guard lock(s.mutex);
   const std::int32_t w = s.model.index_of(hwnd);
-  if (s.check_window_call(Method::SendMessageW, w).faulted) return 0;
-  const bool valid = w != kNone && s.model.windows[w].exists;
+  const bool valid = !s.check_window_call(Method::SendMessageW, w).faulted && w != kNone &&
+                     s.model.windows[w].exists;
   EventLine line = s.event("send_message");
   line.unum("hwnd", hwnd).unum("msg", msg).unum("wparam", wparam).str("text", utf16_to_utf8(text));
   if (!valid) line.boolean("ok", false);
@@ -244,8 +245,8 @@ std::int64_t SimInput::send_message(platform::Hwnd hwnd, std::uint32_t msg, std:
   SimState& s = *state_;
   std::lock_guard lock(s.mutex);
   const std::int32_t w = s.model.index_of(hwnd);
-  if (s.check_window_call(Method::SendMessageW, w).faulted) return 0;
-  const bool valid = w != kNone && s.model.windows[w].exists;
+  const bool valid = !s.check_window_call(Method::SendMessageW, w).faulted && w != kNone &&
+                     s.model.windows[w].exists;
   EventLine line = s.event("send_message");
   line.unum("hwnd", hwnd).unum("msg", msg).unum("wparam", wparam).num("lparam", lparam);
   if (!valid) line.boolean("ok", false);
@@ -260,7 +261,7 @@ std::int64_t SimInput::send_message(platform::Hwnd hwnd, std::uint32_t msg, std:
 std::uint32_t SimInput::send_input(std::span<const platform::InputRecord> inputs) {
   SimState& s = *state_;
   std::lock_guard lock(s.mutex);
-  if (s.check_call(Method::SendInput).faulted) return 0;
+  const bool faulted = s.check_call(Method::SendInput).faulted;
   std::string records = "[";
   for (const platform::InputRecord& r : inputs) {
     if (records.size() > 1) records.push_back(',');
@@ -276,7 +277,13 @@ std::uint32_t SimInput::send_input(std::span<const platform::InputRecord> inputs
     records += text;
   }
   records.push_back(']');
-  s.emit(s.event("send_input").raw("inputs", records));
+  EventLine line = s.event("send_input");
+  line.raw("inputs", records);
+  if (faulted) {
+    s.emit(line.boolean("ok", false));
+    return 0;
+  }
+  s.emit(line);
   for (const platform::InputRecord& r : inputs) {
     if (r.type != platform::kInputMouse || (r.flags & kMouseEventMove) == 0) continue;
     if (r.flags & kMouseEventAbsolute) {
@@ -298,8 +305,13 @@ std::uint32_t SimInput::send_input(std::span<const platform::InputRecord> inputs
 bool SimInput::set_cursor_pos(std::int32_t x, std::int32_t y) {
   SimState& s = *state_;
   std::lock_guard lock(s.mutex);
-  if (s.check_call(Method::SetCursorPos).faulted) return false;
-  s.emit(s.event("set_cursor_pos").num("x", x).num("y", y));
+  EventLine line = s.event("set_cursor_pos");
+  line.num("x", x).num("y", y);
+  if (s.check_call(Method::SetCursorPos).faulted) {
+    s.emit(line.boolean("ok", false));
+    return false;
+  }
+  s.emit(line);
   move_cursor(s, {x, y});
   return true;
 }

@@ -3,6 +3,7 @@
 #include "platform/sim/sim_state.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <limits>
 
@@ -94,6 +95,25 @@ CallCheck SimState::finish_check(Method method, Fault* fault) {
   return {fault->hr, true};
 }
 
+void SimState::stall(Fault*& fault) {
+  if (fault == nullptr || (fault->delay_ms <= 0 && !fault->hangs)) return;
+  const bool hangs = fault->hangs;
+  const auto delay = std::chrono::milliseconds(fault->delay_ms);
+  if (!fault->fails) {
+    if (fault->remaining > 0) --fault->remaining;
+    fault = nullptr;
+  }
+  // The caller holds the lock; waiting releases it, so other threads (an
+  // abandoned Invoke worker, say) go on while this call hangs.
+  std::unique_lock lock(mutex, std::adopt_lock);
+  if (hangs) {
+    changed.wait(lock, [this] { return closing; });
+  } else {
+    changed.wait_for(lock, delay, [this] { return closing; });
+  }
+  lock.release();
+}
+
 std::optional<std::u16string>& SimState::error_info_slot() {
   const std::thread::id me = std::this_thread::get_id();
   for (auto& [id, info] : error_info_) {
@@ -117,6 +137,7 @@ CallCheck SimState::check_element_call(Method method, std::int32_t element,
     fault = find_fault(model.element_faults, element, method, pattern, std::nullopt);
   }
   if (fault == nullptr) fault = find_global_fault(method, pattern, std::nullopt);
+  stall(fault);
   if (fault == nullptr && require_alive && element >= 0 && !element_alive(element)) {
     error_info_slot().reset();
     return {platform::kUiaEElementNotAvailable, false};
@@ -132,12 +153,15 @@ CallCheck SimState::check_window_call(Method method, std::int32_t window,
     fault = find_fault(model.window_faults, window, method, 0, flags);
   }
   if (fault == nullptr) fault = find_global_fault(method, 0, flags);
+  stall(fault);
   return finish_check(method, fault);
 }
 
 CallCheck SimState::check_call(Method method) {
   if (is_cross_process(method)) ++calls[static_cast<std::size_t>(method)];
-  return finish_check(method, find_global_fault(method, 0, std::nullopt));
+  Fault* fault = find_global_fault(method, 0, std::nullopt);
+  stall(fault);
+  return finish_check(method, fault);
 }
 
 std::optional<std::u16string> SimState::take_error_info() {

@@ -163,6 +163,7 @@ class SimState {
   std::int32_t next_top_level_root(std::size_t start) const;
   std::int32_t first_control_child(std::int32_t element) const;
   CallCheck finish_check(Method method, Fault* fault);
+  void stall(Fault*& fault);
   Fault* find_fault(std::unordered_multimap<std::int32_t, Fault>& faults, std::int32_t key,
                     Method method, platform::PatternId pattern, std::optional<std::uint32_t> flags);
   Fault* find_global_fault(Method method, platform::PatternId pattern,

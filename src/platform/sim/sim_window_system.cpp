@@ -139,8 +139,16 @@ std::int32_t SimWindowSystem::get_window_long(platform::Hwnd hwnd, int index) {
 std::int32_t SimWindowSystem::set_window_long(platform::Hwnd hwnd, int index, std::int32_t value) {
   std::lock_guard lock(state_->mutex);
   const std::int32_t wi = state_->model.index_of(hwnd);
-  if (state_->check_window_call(Method::SetWindowLongW, wi).faulted) return 0;
-  if (wi == kNone || !state_->model.windows[wi].exists) return 0;
+  auto failed = [&] {
+    state_->emit(state_->event("set_window_long")
+                     .unum("hwnd", hwnd)
+                     .num("index", index)
+                     .num("value", value)
+                     .boolean("ok", false));
+    return 0;
+  };
+  if (state_->check_window_call(Method::SetWindowLongW, wi).faulted) return failed();
+  if (wi == kNone || !state_->model.windows[wi].exists) return failed();
   SimWindow& w = state_->model.windows[wi];
   std::int32_t previous = 0;
   if (index == kGwlExStyle) {
@@ -150,7 +158,7 @@ std::int32_t SimWindowSystem::set_window_long(platform::Hwnd hwnd, int index, st
     previous = static_cast<std::int32_t>(w.style);
     w.style = static_cast<std::uint32_t>(value);
   } else {
-    return 0;
+    return failed();
   }
   state_->emit(state_->event("set_window_long")
                    .unum("hwnd", hwnd)
