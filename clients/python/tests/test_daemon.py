@@ -26,13 +26,13 @@ FORM = {
     ]
 }
 
-FROZEN = {
+SLUGGISH = {
     "windows": [
-        {"hwnd": 7, "title": "Frozen", "rect": [0, 0, 400, 300], "element": {"children": [
-            {"type": "menubar", "name": "Application", "rect": [0, 0, 400, 20], "children": [
-                {"type": "menuitem", "name": "Tools", "rect": [0, 0, 50, 20],
-                 "patterns": {"invoke": {"blocks": True}},
-                 "children": [{"type": "menuitem", "name": "Go", "patterns": ["invoke"]}]}]}]}}
+        {"hwnd": 8, "title": "Sluggish", "rect": [0, 0, 400, 300], "element": {"children": [
+            {"type": "checkbox", "name": "Slow", "rect": [10, 10, 110, 30], "patterns": {"toggle": {}},
+             "faults": [{"call": "Toggle", "delay_ms": 300}]},
+            {"type": "checkbox", "name": "Stuck", "rect": [10, 40, 110, 60], "patterns": {"toggle": {}},
+             "faults": [{"call": "Toggle", "hangs": True}]}]}}
     ]
 }
 
@@ -155,14 +155,17 @@ class TestWatchdog:
             call(daemon)
         assert caught.value.deadline == pytest.approx(deadline)
 
-    def test_a_hung_simulated_application_costs_one_request(self, uiad_sim):
-        # Opening a menu level invokes the item without a time limit, and this one never returns.
-        daemon = uiad_sim(FROZEN)
-        daemon.scan("frozen")
-        with pytest.raises(DaemonHung, match=r"^invoke_menu: no answer within the deadline of 1 s; "):
-            daemon.invoke_menu("frozen", "Tools>Go", deadline=1)
-        assert daemon.probe("frozen", "name:menuitem:Go")["reason"] == "no_session"
-        assert daemon.scan("frozen")["element_count"] == 4
+    def test_a_slow_application_is_waited_for_and_a_hung_one_costs_one_request(self, uiad_sim):
+        daemon = uiad_sim(SLUGGISH)
+        daemon.scan("sluggish")
+        started = time.monotonic()
+        assert daemon.click("sluggish", "name:checkbox:Slow", deadline=5)["method"] == "uia-live"
+        assert 0.3 <= time.monotonic() - started < 5
+        with pytest.raises(DaemonHung, match=r"^click: no answer within the deadline of 1 s; "):
+            daemon.click("sluggish", "name:checkbox:Stuck", deadline=1)
+        assert daemon.probe("sluggish", "name:checkbox:Slow")["reason"] == "no_session"
+        assert daemon.scan("sluggish")["element_count"] == 3
+        assert daemon.restarts == 1
 
     def test_a_daemon_that_dies_is_replaced_and_says_why(self, fake):
         daemon = fake("--die", "click")
