@@ -7,8 +7,8 @@
 #include "actions/activation.h"
 #include "actions/element_commands.h"
 #include "actions/primitives.h"
-#include "actions/request_fields.h"
 #include "daemon/element_lookup.h"
+#include "daemon/request_fields.h"
 #include "daemon/response.h"
 
 namespace uiad {
@@ -112,7 +112,7 @@ Json handle_click(DaemonContext& context, const Json& request) {
   if (!found) return error_response(std::move(error));
   const Session& s = *found->session;
   const ElementRecord& r = found->record;
-  const std::uint64_t count = actions::non_negative_field(request, "count").value_or(1);
+  const std::uint64_t count = non_negative_field(request, "count").value_or(1);
   platform::Platform& p = context.platform;
 
   Json result = {{"center_x", r.center_x},

@@ -7,9 +7,9 @@
 
 #include "actions/element_commands.h"
 #include "actions/primitives.h"
-#include "actions/request_fields.h"
 #include "daemon/element_lookup.h"
 #include "daemon/platform_error.h"
+#include "daemon/request_fields.h"
 #include "daemon/response.h"
 
 namespace uiad {

@@ -6,9 +6,9 @@
 
 #include "actions/element_commands.h"
 #include "actions/primitives.h"
-#include "actions/request_fields.h"
 #include "actions/typing.h"
 #include "daemon/element_lookup.h"
+#include "daemon/request_fields.h"
 #include "daemon/response.h"
 #include "daemon/unicode.h"
 
@@ -68,7 +68,7 @@ void type_text(platform::Platform& p, const Session& s, const ElementRecord& r,
 
 Json handle_set_value(DaemonContext& context, const Json& request) {
   const ElementTarget target = read_target(request);
-  const std::string* text_field = actions::string_field(request, "text");
+  const std::string* text_field = string_field(request, "text");
   if (text_field == nullptr) return error_response("set_value: missing 'text' field");
   const platform::WString text = unicode::utf8_to_utf16(*text_field);
   std::string error;

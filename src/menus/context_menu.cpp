@@ -3,8 +3,8 @@
 #include <string>
 
 #include "actions/primitives.h"
-#include "actions/request_fields.h"
 #include "daemon/element_lookup.h"
+#include "daemon/request_fields.h"
 #include "daemon/response.h"
 #include "daemon/unicode.h"
 #include "menus/menu_commands.h"
@@ -74,7 +74,7 @@ Json handle_context_menu(DaemonContext& context, const Json& request) {
   std::string error;
   const auto found = lookup_element(context, target.key, target.id, "context_menu", error);
   if (!found) return error_response(std::move(error));
-  const bool foreground = actions::bool_field_or(request, "foreground", false);
+  const bool foreground = bool_field_or(request, "foreground", false);
 
   platform::Platform& p = context.platform;
   const platform::Hwnd window = found->session->window;

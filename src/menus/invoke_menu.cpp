@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "actions/primitives.h"
-#include "actions/request_fields.h"
 #include "daemon/element_lookup.h"
 #include "daemon/platform_error.h"
+#include "daemon/request_fields.h"
 #include "daemon/response.h"
 #include "daemon/timed_invoke.h"
 #include "daemon/unicode.h"
@@ -204,10 +204,10 @@ Outcome invoke_path(DaemonContext& context, platform::Hwnd window,
 
 Json handle_invoke_menu(DaemonContext& context, const Json& request) {
   const std::string key = app_key(request);
-  const std::string path = actions::string_field_or(request, "path", "");
+  const std::string path = string_field_or(request, "path", "");
   auto session = context.sessions.find(key);
   if (session == context.sessions.end()) {
-    return error_response("invoke_menu: no session for '" + key + "'");
+    return error_response(no_session_message("invoke_menu", key));
   }
   const std::vector<std::string> segments = split_path(path);
   if (segments.empty()) return error_response("invoke_menu: empty path");

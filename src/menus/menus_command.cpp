@@ -18,8 +18,7 @@ constexpr const char* kMenuBarNote =
 Json handle_menus(DaemonContext& context, const Json& request) {
   const std::string key = app_key(request);
   auto session = context.sessions.find(key);
-  if (session == context.sessions.end())
-    return error_response("menus: no session for '" + key + "'");
+  if (session == context.sessions.end()) return error_response(no_session_message("menus", key));
   const menus::MenuTree tree =
       menus::read_menu_tree(*context.automation, context.platform.windows, session->second.window);
   Json shortcuts = Json::array();
