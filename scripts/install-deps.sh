@@ -12,6 +12,13 @@ packages=(
   python3-venv python3-pip python3-setuptools python3-wheel python3-pytest mypy
 )
 
+# Node.js (20 or later) and npm for the Node client and MCP server; Debian's own
+# package is the fallback when the machine has none.
+node_major=$(node -p 'process.versions.node.split(".")[0]' 2>/dev/null || echo 0)
+if [ "$node_major" -lt 18 ] || ! command -v npm >/dev/null; then
+  packages+=(nodejs npm)
+fi
+
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

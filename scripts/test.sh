@@ -2,7 +2,8 @@
 # The whole test suite: unit and protocol tests under AddressSanitizer and
 # UndefinedBehaviorSanitizer, the same tests built optimised (Release), the
 # Python client's tests over the instrumented uiad-sim, the Windows cross build
-# of uiad.exe, the Wine end-to-end suite and a bounded fuzzing run. Every build
+# of uiad.exe, the Node client and MCP server's tests, the Wine end-to-end suite
+# and a bounded fuzzing run. Every build
 # treats warnings as errors. Ends with "N passed, M failed",
 # counting every test case, with each build and the fuzzing run as one case.
 set -uo pipefail
@@ -102,6 +103,33 @@ windows_build() {
     -DCMAKE_BUILD_TYPE=Release -DUIAD_TESTS=OFF -DUIAD_WERROR=ON >/dev/null &&
     cmake --build build/win -j "$jobs"
 }
+# The Node client and MCP server: installed from the lock file, type-checked, and
+# tested over the instrumented uiad-sim; its packing test bundles the optimised
+# uiad-sim and the cross-built uiad.exe, so it runs after both builds.
+node_client() {
+  local log status p f
+  if ! (cd clients/node && npm ci --no-audit --no-fund); then
+    echo "0 passed, 1 failed"; return 1
+  fi
+  log=$(mktemp)
+  (cd clients/node &&
+    UIAD_DAEMON="$root/build/asan/src/bin/uiad-sim" \
+    ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    node --test --test-reporter=spec) 2>&1 | tee "$log"
+  status=${PIPESTATUS[0]}
+  p=$(grep -aE '^\S+ pass [0-9]+$' "$log" | tail -n 1 | grep -oE '[0-9]+$')
+  f=$(grep -aE '^\S+ fail [0-9]+$' "$log" | tail -n 1 | grep -oE '[0-9]+$')
+  rm -f "$log"
+  p=${p:-0}; f=${f:-0}
+  [ "$status" -eq 0 ] || [ "$f" -gt 0 ] || f=1
+  if (cd clients/node && npx tsc -p .); then
+    p=$((p + 1))
+  else
+    f=$((f + 1)); status=1
+  fi
+  echo "$p passed, $f failed"
+  [ "$status" -eq 0 ]
+}
 wine_suite() {
   UIAD_EXE="$root/build/win/src/bin/uiad.exe" UIAD_WINE_BUILD="$root/build/win" \
     bash tests/wine/run.sh
@@ -121,6 +149,7 @@ step "python client tests" python_client
 step "linux release build with tests" release_build
 step "unit and protocol tests (release)" release_tests
 step "windows cross build" windows_build
+step "node client and MCP server tests" node_client
 step "wine end-to-end suite" wine_suite
 step "fuzz protocol layer (${fuzz_seconds} s)" fuzz_run
 

@@ -52,7 +52,9 @@ export function jsonResult(answer) {
 export function scanResult(scan, limit) {
   const lines = [
     `Window ${JSON.stringify(scan.title)}: ${scan.element_count} elements. ` +
-      `Act on them with app ${JSON.stringify(scan.app)} and the e="..." ids below.`,
+      (scan.app
+        ? `Act on them with app ${JSON.stringify(scan.app)} and the e="..." ids below.`
+        : 'Act on them with the e="..." ids below and no app.'),
   ];
   if (scan.truncated) {
     const byCount = limit !== undefined && scan.element_count >= limit;

@@ -16,8 +16,8 @@ export const DEFAULT_MAX_ELEMENTS = 500;
 
 const INSTRUCTIONS = `Drives the user interface of desktop applications.
 Find a window with windows or list_apps, then scan it by a fragment of its title. The snapshot
-gives every element an e="..." id; act on an element with that id and the same app text, and scan
-again to see what changed. Element ids last until the next scan of the same app. Actions post
+gives every element an e="..." id; act on an element with that id and the app the scan reported,
+and scan again to see what changed. Element ids last until the next scan of the same app. Actions post
 messages to the application: they do not move the user's pointer or take their foreground window.
 If a request hangs, the daemon is replaced and every session is lost: scan again.`;
 
@@ -44,17 +44,17 @@ export function createServer({ daemon, version, cwd = process.cwd(), maxElements
       const limit = a.max_elements ?? maxElements;
       return scanResult(await daemon.scan(a.app, { ...a, max_elements: limit }), limit);
     },
-    click: async (a) => jsonResult(await daemon.click(a.app ?? '', a.id, a)),
-    set_value: async (a) => jsonResult(await daemon.set_value(a.app ?? '', a.id, a.text)),
-    key: async (a) => jsonResult(await daemon.key(a.app ?? '', a.key, a)),
-    mouse_click: async (a) => jsonResult(await daemon.mouse_click(a.app ?? '', a.id, a)),
-    hover: async (a) => jsonResult(await daemon.hover(a.app ?? '', a.id, a)),
-    scroll: async (a) => jsonResult(await daemon.scroll(a.app ?? '', a)),
-    perform: async (a) => jsonResult(await daemon.perform(a.app ?? '', a.id, a.action)),
-    attrs: async (a) => jsonResult(await daemon.attrs(a.app ?? '', a.id)),
-    menus: async (a) => jsonResult(await daemon.menus(a.app ?? '')),
-    invoke_menu: async (a) => jsonResult(await daemon.invoke_menu(a.app ?? '', a.path)),
-    context_menu: async (a) => contextMenuResult(await daemon.context_menu(a.app ?? '', a.id, a)),
+    click: async (a) => jsonResult(await daemon.click(a.app, a.id, a)),
+    set_value: async (a) => jsonResult(await daemon.set_value(a.app, a.id, a.text)),
+    key: async (a) => jsonResult(await daemon.key(a.app, a.key, a)),
+    mouse_click: async (a) => jsonResult(await daemon.mouse_click(a.app, a.id, a)),
+    hover: async (a) => jsonResult(await daemon.hover(a.app, a.id, a)),
+    scroll: async (a) => jsonResult(await daemon.scroll(a.app, a)),
+    perform: async (a) => jsonResult(await daemon.perform(a.app, a.id, a.action)),
+    attrs: async (a) => jsonResult(await daemon.attrs(a.app, a.id)),
+    menus: async (a) => jsonResult(await daemon.menus(a.app)),
+    invoke_menu: async (a) => jsonResult(await daemon.invoke_menu(a.app, a.path)),
+    context_menu: async (a) => contextMenuResult(await daemon.context_menu(a.app, a.id, a)),
     windows: async (a) => jsonResult(await daemon.windows(a.app)),
     list_apps: async () => jsonResult(await daemon.list_apps()),
     foreground: async () => jsonResult(await daemon.foreground()),

@@ -9,10 +9,9 @@ const count = z.number().int().min(0);
 const app = {
   element: z
     .string()
-    .optional()
     .describe(
-      'The app text given to scan for this window (any letter case). Omit it when the scan was ' +
-        'made without app.',
+      'The app that scan reported for this window: the app text it was given, in any letter ' +
+        "case, or, for a scan of the foreground window, the window's title.",
     ),
   target: z
     .string()

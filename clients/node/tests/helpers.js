@@ -1,6 +1,6 @@
 // What the tests share: the daemon under test, scene files, and an MCP client of the server.
 
-import { mkdtempSync, writeFileSync } from 'node:fs';
+import { mkdtempSync, readFileSync, readdirSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { fileURLToPath } from 'node:url';
@@ -72,4 +72,18 @@ export async function connectServer(args = []) {
  */
 export function textOf(result) {
   return result.content.filter((/** @type {any} */ item) => item.type === 'text').map((/** @type {any} */ item) => item.text).join('\n');
+}
+
+/**
+ * The ids of running processes whose command line mentions `text` (Linux only).
+ * @param {string} text
+ */
+export function processesMentioning(text) {
+  return readdirSync('/proc').filter((pid) => {
+    try {
+      return /^\d+$/.test(pid) && readFileSync(`/proc/${pid}/cmdline`, 'utf8').includes(text);
+    } catch {
+      return false; // it ended meanwhile
+    }
+  });
 }

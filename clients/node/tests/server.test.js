@@ -8,7 +8,7 @@ import { join } from 'node:path';
 import { after, before, describe, test } from 'node:test';
 import { PNG } from 'pngjs';
 
-import { STUCK, connectServer, sceneFile, scratch, textOf } from './helpers.js';
+import { STUCK, connectServer, processesMentioning, sceneFile, scratch, textOf } from './helpers.js';
 
 const TOOLS = [
   'attrs', 'click', 'context_menu', 'dismiss_dialogs', 'foreground', 'hover', 'invoke_menu',
@@ -44,9 +44,9 @@ describe('the demo desktop through the MCP server', () => {
       assert.equal(tool.annotations?.openWorldHint, false);
     }
     const byName = Object.fromEntries(tools.map((tool) => [tool.name, tool.inputSchema]));
-    assert.deepEqual(byName.click.required, ['id']);
-    assert.deepEqual(byName.set_value.required, ['id', 'text']);
-    assert.deepEqual(byName.key.required, ['key']);
+    assert.deepEqual(byName.click.required, ['app', 'id']);
+    assert.deepEqual(byName.set_value.required, ['app', 'id', 'text']);
+    assert.deepEqual(byName.key.required, ['app', 'key']);
     assert.deepEqual(byName.dismiss_dialogs.required, ['titles']);
     assert.equal(byName.scan.properties?.max_elements?.type, 'integer');
     assert.deepEqual(/** @type {any} */ (byName.mouse_click.properties?.button).enum, ['left', 'right']);
@@ -156,9 +156,10 @@ describe('the demo desktop through the MCP server', () => {
   });
 });
 
-describe('the watchdog of the MCP server', () => {
+describe('the server process', () => {
   test('replaces a daemon stuck in a hung application and says the sessions were lost', async () => {
-    const client = await connectServer([sceneFile(STUCK), '--deadline', '1']);
+    const scene = sceneFile(STUCK);
+    const client = await connectServer([scene, '--deadline', '1']);
     try {
       const call = (/** @type {string} */ name, /** @type {any} */ args) => client.callTool({ name, arguments: args });
       assert.match(textOf(await call('scan', { app: 'sluggish' })), /name:checkbox:Stuck/);
@@ -175,6 +176,21 @@ describe('the watchdog of the MCP server', () => {
       assert.equal(textOf(await call('click', { app: 'sluggish', id: 'name:checkbox:Fine' })), "click: no session for 'sluggish'");
       await call('scan', { app: 'sluggish' });
       assert.match(textOf(await call('click', { app: 'sluggish', id: 'name:checkbox:Fine' })), /"label":"Fine","method":"uia-live"/);
+    } finally {
+      await client.close();
+    }
+    // Closing the client ends the server, which shuts its daemon down: none is left behind.
+    for (let tries = 0; processesMentioning(scene).length > 0 && tries < 50; tries++) {
+      await new Promise((resolve) => setTimeout(resolve, 100));
+    }
+    assert.deepEqual(processesMentioning(scene), []);
+  });
+
+  test('sends its own element limit with a scan that names none', async () => {
+    const client = await connectServer(['--max-elements', '3']);
+    try {
+      const scan = await client.callTool({ name: 'scan', arguments: { app: 'preferences' } });
+      assert.match(textOf(scan), /^Window "Preferences": 3 elements\.[^\n]*\nTruncated: the snapshot stopped at its limit of 3 elements \(max_elements\)\./);
     } finally {
       await client.close();
     }
