@@ -14,12 +14,15 @@ import { TOOLS } from './tools.js';
 /** The most elements one snapshot records unless the agent asks for another limit. */
 export const DEFAULT_MAX_ELEMENTS = 500;
 
-const INSTRUCTIONS = `Drives the user interface of desktop applications.
-Find a window with windows or list_apps, then scan it by a fragment of its title. The snapshot
-gives every element an e="..." id; act on an element with that id and the app the scan reported,
-and scan again to see what changed. Element ids last until the next scan of the same app. Actions post
-messages to the application: they do not move the user's pointer or take their foreground window.
-If a request hangs, the daemon is replaced and every session is lost: scan again.`;
+const INSTRUCTIONS = [
+  'Drives the user interface of desktop applications.',
+  'Find a window with windows or list_apps, then scan it by a fragment of its title. The snapshot ' +
+    'gives every element an e="..." id; act on an element with that id and the app the scan ' +
+    'reported, and scan again to see what changed. Element ids last until the next scan of the same app.',
+  'Actions post messages to the application: unless an option asks for it, they neither move ' +
+    "the user's pointer nor take their foreground window.",
+  'If a request hangs, the daemon is replaced and every session is lost: scan again.',
+].join('\n');
 
 /**
  * @typedef {import('./daemon.js').Daemon} Daemon

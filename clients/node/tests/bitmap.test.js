@@ -42,8 +42,8 @@ for (const topDown of [true, false]) {
 }
 
 const refused = [
-  ['not a bitmap', Buffer.from('GIF89a'.padEnd(80, '\0')), 'not a BMP file'],
-  ['24 bits per pixel', bitmap({ bits: 24 }), 'unsupported BMP: 24 bits per pixel, compression 0'],
+  ['that is not a bitmap', Buffer.from('GIF89a'.padEnd(80, '\0')), 'not a BMP file'],
+  ['of 24 bits per pixel', bitmap({ bits: 24 }), 'unsupported BMP: 24 bits per pixel, compression 0'],
   ['cut short', bitmap({ cut: 1 }), 'BMP pixel data is cut short'],
 ];
 for (const [what, file, message] of refused) {
