@@ -12,13 +12,17 @@ UIAD_WINE_BUILD (the Windows build directory; default REPO/build-wine).
 """
 
 import argparse
+import base64
 import difflib
 import json
 import os
+import queue
 import re
 import signal
 import struct
+import subprocess
 import sys
+import threading
 import time
 import traceback
 from pathlib import Path
@@ -1028,6 +1032,87 @@ def _(suite):
     expect_equal(distinct, {b"\0\0\0\0"}, "distinct pixels of the daemon's screenshot")
     printed = [e for e in events if e["event"] in ("print", "printclient")]
     expect_equal(printed, [], "WM_PRINT or WM_PRINTCLIENT received by the window")
+
+
+class McpServer:
+    """The MCP server of clients/node run over uiad.exe under Wine, spoken to as
+    an agent's client would: JSON-RPC lines on its standard input and output."""
+
+    def __init__(self, bed):
+        package = REPO / "clients" / "node"
+        if not (package / "node_modules").exists():
+            installed = subprocess.run(["npm", "ci", "--no-audit", "--no-fund", "--prefer-offline"],
+                                       cwd=package, capture_output=True, timeout=300)
+            expect(installed.returncode == 0, f"npm ci failed: {installed.stderr.decode()[-400:]}")
+        wrapper = bed.work / "uiad-under-wine.sh"
+        wrapper.write_text(f"#!/bin/sh\nexec '{bed.wine}' '{WIN_DIR}\\uiad.exe'\n")
+        wrapper.chmod(0o755)
+        self._stderr = open(bed.work / "mcp.stderr", "ab")
+        self.process = bed.spawn(["node", str(package / "bin" / "uiad-mcp.js"), "--daemon", str(wrapper)],
+                                 stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=self._stderr)
+        self._lines = queue.Queue()
+        threading.Thread(target=self._read, daemon=True).start()
+        self._next_id = 0
+
+    def _read(self):
+        for line in self.process.stdout:
+            self._lines.put(line)
+
+    def call(self, method, params, timeout=60):
+        self._next_id += 1
+        self.process.stdin.write(json.dumps({"jsonrpc": "2.0", "id": self._next_id, "method": method,
+                                             "params": params}).encode() + b"\n")
+        self.process.stdin.flush()
+        ends = time.monotonic() + timeout
+        while True:
+            try:
+                message = json.loads(self._lines.get(timeout=max(ends - time.monotonic(), 0.01)))
+            except queue.Empty:
+                raise Failure(f"no answer to {method} within {timeout} s") from None
+            if message.get("id") == self._next_id:
+                expect("result" in message, f"{method} failed: {message}")
+                return message["result"]
+
+    def tool(self, name, arguments):
+        return self.call("tools/call", {"name": name, "arguments": arguments})
+
+    def close(self):
+        self.process.stdin.close()
+        try:
+            return self.process.wait(15)
+        finally:
+            self._stderr.close()
+
+
+@case("mcp_server_over_uiad_exe")
+def _(suite):
+    bed, app = suite.bed, suite.app
+    server = McpServer(bed)
+    try:
+        init = server.call("initialize", {"protocolVersion": "2025-06-18", "capabilities": {},
+                                          "clientInfo": {"name": "wine suite", "version": "1"}})
+        expect_equal(init["serverInfo"]["name"], "uiad", "server name")
+        server.process.stdin.write(b'{"jsonrpc":"2.0","method":"notifications/initialized"}\n')
+        tools = server.call("tools/list", {})["tools"]
+        expect_equal(len(tools), 18, "number of tools")
+        scan = server.tool("scan", {"app": app.title})
+        text = scan["content"][0]["text"]
+        expect(text.startswith(f'Window "{app.title}": ') and "<window " in text and not scan.get("isError"),
+               f"scan through the server: {text[:300]}")
+        shot = server.tool("screenshot", {"app": str(app.hwnd)})
+        image = next((c for c in shot["content"] if c["type"] == "image"), None)
+        expect(image is not None and image["mimeType"] == "image/png", f"screenshot result: {shot}")
+        png = base64.b64decode(image["data"])
+        window = next(w for w in bed.top_level_windows() if w["hwnd"] == app.hwnd)
+        left, top, right, bottom = window["rect"]
+        expect_equal(png[:8], b"\x89PNG\r\n\x1a\n", "PNG signature")
+        expect_equal(struct.unpack(">II", png[16:24]), (right - left, bottom - top), "PNG size")
+        missing = server.tool("click", {"app": "no such app", "id": "auto:1"})
+        expect_equal((missing.get("isError"), missing["content"][0]["text"]),
+                     (True, "click: no session for 'no such app'"), "error result")
+    finally:
+        status = server.close()
+    expect_equal(status, 0, "the server's exit status after its input closed")
 
 
 @case("wait_for_change_reports_text_typed_into_the_focused_edit")
