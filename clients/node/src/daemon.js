@@ -58,6 +58,11 @@ export class Daemon extends DaemonConnection {
     return this.call('ping', {}, options);
   }
 
+  /** Ends the daemon; the same as `close()`. */
+  shutdown() {
+    return this.close();
+  }
+
   /**
    * Snapshots a window and replaces the application's session. `app`: a title fragment (any
    * case) or a decimal window handle; undefined or "" scans the foreground window.
