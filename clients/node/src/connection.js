@@ -40,6 +40,9 @@ export class DaemonConnection {
     this.restarts = 0;
     /** @type {DaemonProcess | null} */
     this.process = null;
+    /** Set by `close`: no daemon is started any more. */
+    this.closing = false;
+    /** Set once `close` has let the queue run: requests fail with DaemonClosed. */
     this.closed = false;
     /** @type {Promise<unknown>} the tail of the request queue */
     this.queue = Promise.resolve();
@@ -95,6 +98,7 @@ export class DaemonConnection {
     const old = this.process;
     this.process = null;
     if (old) await old.kill();
+    if (this.closing) return [false, 'the client is closing'];
     this.restarts += 1;
     try {
       this.process = await this.spawnReady();
@@ -186,19 +190,33 @@ export class DaemonConnection {
   }
 
   /**
-   * Sends `shutdown` after the queued requests and reaps the daemon, killing it if it has not
-   * ended within `ms`. Later requests fail with DaemonClosed.
+   * Sends `shutdown` once the queued requests are answered and reaps the daemon. Whatever is
+   * still running after `ms` is cut short: a request in progress fails with DaemonExited and
+   * the daemon is killed. Later requests fail with DaemonClosed.
    * @param {number} [ms]
    * @returns {Promise<{code: number | null, signal: NodeJS.Signals | null} | null>}
    */
   async close(ms = SHUTDOWN_MS) {
-    await this.queue;
-    if (this.closed) return null;
+    if (this.closing) return null;
+    this.closing = true;
+    const ends = Date.now() + ms;
+    /** @type {NodeJS.Timeout | undefined} */
+    let timer;
+    const idle = await Promise.race([
+      this.queue.then(() => true),
+      new Promise((resolve) => {
+        timer = setTimeout(() => resolve(false), ms);
+      }),
+    ]);
+    clearTimeout(timer);
     this.closed = true;
     const process = this.process;
     this.process = null;
     if (!process) return null;
-    const ends = Date.now() + ms;
+    if (!idle) {
+      await process.kill();
+      return process.status;
+    }
     try {
       await process.write('{"cmd":"shutdown"}\n');
       for (;;) {

@@ -140,6 +140,24 @@ describe('the watchdog', () => {
     });
   }
 
+  test('cuts a request short when the client closes, and starts no daemon after it', async () => {
+    const daemon = await fake(['--hang', 'scan'], 60_000);
+    const first = daemon.pid;
+    const scan = daemon.scan('x');
+    const later = daemon.ping();
+    const started = Date.now();
+    assert.deepEqual(await daemon.close(300), { code: null, signal: 'SIGKILL' });
+    assert.ok(Date.now() - started < 3000);
+    await assert.rejects(scan, (error) => {
+      assert.ok(error instanceof DaemonExited);
+      assert.match(error.message, /^scan: the daemon exited \(killed by SIGKILL\) without answering; a fresh daemon could not be started \(the client is closing\)/);
+      return true;
+    });
+    await assert.rejects(later, new DaemonClosed('ping: the daemon was shut down'));
+    assert.equal(daemon.pid, undefined);
+    assert.ok(!alive(first));
+  });
+
   const failures = [
     ['--die', 'the daemon exited (status 3) without answering (fake daemon: crashed in windows)'],
     ['--garbage', 'the daemon answered "Segmentation fault", not a JSON object'],
