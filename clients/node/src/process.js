@@ -16,7 +16,8 @@ export class DaemonProcess {
     this.argv = argv;
     /** @type {Buffer[]} complete lines, without their line feed */
     this.lines = [];
-    this.partial = Buffer.alloc(0);
+    /** @type {Buffer[]} the pieces of the line that has not ended yet */
+    this.partial = [];
     this.ended = false;
     this.stderr = Buffer.alloc(0);
     /** @type {{code: number | null, signal: NodeJS.Signals | null} | null} */
@@ -56,15 +57,21 @@ export class DaemonProcess {
     return this.child.pid;
   }
 
-  /** @param {Buffer} chunk */
+  /**
+   * Splits output into lines. The pieces of an unfinished line are kept apart and joined once
+   * its end arrives, so a long answer (a large scan runs to megabytes) is copied only once.
+   * @param {Buffer} chunk
+   */
   take(chunk) {
-    let data = Buffer.concat([this.partial, chunk]);
+    let start = 0;
     let newline;
-    while ((newline = data.indexOf(0x0a)) >= 0) {
-      this.lines.push(data.subarray(0, newline));
-      data = data.subarray(newline + 1);
+    while ((newline = chunk.indexOf(0x0a, start)) >= 0) {
+      this.partial.push(chunk.subarray(start, newline));
+      this.lines.push(Buffer.concat(this.partial));
+      this.partial = [];
+      start = newline + 1;
     }
-    this.partial = data;
+    if (start < chunk.length) this.partial.push(chunk.subarray(start));
     this.notify();
   }
 

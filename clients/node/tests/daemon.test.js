@@ -85,6 +85,18 @@ describe('requests', () => {
     await assert.rejects(daemon.ping(), new DaemonClosed('ping: the daemon was shut down'));
   });
 
+  test('get answers that arrive in many pieces whole, multi-byte characters included', async () => {
+    const daemon = await fake([]);
+    try {
+      const text = 'é'.repeat(300_000) + '\u{1F600}'.repeat(1000);
+      const answer = await daemon.request('echo', { text });
+      assert.deepEqual(answer, { ok: true, request: { cmd: 'echo', text } });
+      assert.deepEqual(await daemon.ping(), { ok: true, pong: true });
+    } finally {
+      await daemon.close();
+    }
+  });
+
   test('carry text that is not valid Unicode as an escape the daemon refuses, alone', async () => {
     const daemon = await Daemon.launch({ executable: simExecutable() });
     try {
