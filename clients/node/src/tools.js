@@ -1,26 +1,17 @@
-// The tools an agent sees: one per command it acts with, each with the request keys it may send,
-// the hints that tell a client whether the tool only looks or may change application data, and
-// the daemon call it makes.
+// The tools an agent sees: one per command it acts with, each with the request keys it may send
+// and the hints that tell a client whether the tool only looks or may change application data.
 
 import { z } from 'zod';
 
 const count = z.number().int().min(0);
 
-const app = {
-  element: z
-    .string()
-    .describe(
-      'The app that scan reported for this window: the app text it was given, in any letter ' +
-        "case, or, for a scan of the foreground window, the window's title.",
-    ),
-  target: z
-    .string()
-    .optional()
-    .describe(
-      'Window to look at: a fragment of its title in any letter case, or a window handle in ' +
-        'decimal as listed by the windows tool. Omit for the foreground window.',
-    ),
-};
+/** The session of an element or menu tool, as scan reported it. */
+const sessionApp = z
+  .string()
+  .describe(
+    'The app that scan reported for this window: the app text it was given, in any letter ' +
+      "case, or, for a scan of the foreground window, the window's title.",
+  );
 
 const elementId = z
   .string()
@@ -35,7 +26,6 @@ const changes = { readOnlyHint: false, destructiveHint: true, openWorldHint: fal
 const gestures = { readOnlyHint: false, destructiveHint: false, openWorldHint: false };
 
 /**
- * @typedef {import('./daemon.js').Daemon} Daemon
  * @typedef {object} ToolDefinition
  * @property {string} name the command name, which is also the tool's name
  * @property {string} title
@@ -56,7 +46,7 @@ export const TOOLS = [
       'tools. Scanning again replaces the element ids of the previous scan of the same app. ' +
       'Scan again after an action to see its effect.',
     input: {
-      app: app.target.describe(
+      app: z.string().optional().describe(
         'Window to snapshot: a fragment of its title in any letter case, or a window handle in ' +
           'decimal as listed by the windows tool. Omit for the foreground window. Pass the same ' +
           'text as app to the element tools afterwards.',
@@ -88,7 +78,7 @@ export const TOOLS = [
       '(invoke, toggle, select, expand), posted mouse messages otherwise. Does not move the ' +
       "real pointer or take the user's foreground window. The result's method names the way taken.",
     input: {
-      app: app.element,
+      app: sessionApp,
       id: elementId,
       count: count.optional().describe('How many times to activate it. Default 1.'),
     },
@@ -101,7 +91,7 @@ export const TOOLS = [
       "Replaces the text of an edit field or other value element. The result's method names " +
       'the way taken.',
     input: {
-      app: app.element,
+      app: sessionApp,
       id: elementId,
       text: z.string().describe('The new text; may be empty.'),
     },
@@ -117,7 +107,7 @@ export const TOOLS = [
       'up, down, f1 to f12 (and the short forms esc, del, ins, pgup, pgdn, bksp). There are no ' +
       'modifier keys: ctrl+a is typed as text.',
     input: {
-      app: app.element,
+      app: sessionApp,
       key: z.string().min(1).describe('A key name, one character, or a text to type.'),
       id: elementId.optional().describe('Element to focus first. Default: none.'),
       count: count.optional().describe('Repetitions, 1 to 50. Default 1.'),
@@ -131,7 +121,7 @@ export const TOOLS = [
       "Posts mouse clicks at an element's centre, without moving the real pointer. Use it for " +
       'right clicks and double clicks; click is the better way to activate a control.',
     input: {
-      app: app.element,
+      app: sessionApp,
       id: elementId,
       button: z.enum(['left', 'right']).optional().describe('Default "left".'),
       count: count.optional().describe('Clicks, 1 to 3 (2 is a double click). Default 1.'),
@@ -145,7 +135,7 @@ export const TOOLS = [
       'Rests the pointer on an element, by posted messages unless method says otherwise, and ' +
       'reports the windows that appeared meanwhile, such as tooltips and pop-ups.',
     input: {
-      app: app.element,
+      app: sessionApp,
       id: elementId,
       method: z
         .enum(['move', 'move_nc', 'hover_msg', 'setcursor', 'sendinput'])
@@ -167,7 +157,7 @@ export const TOOLS = [
       'Scrolls the container of an element, or the application. Fails, saying so, when the ' +
       'scroll had no effect.',
     input: {
-      app: app.element,
+      app: sessionApp,
       id: elementId.optional().describe('An element inside the container to scroll. Default: none.'),
       direction: z
         .enum(['up', 'down', 'page_up', 'page_down', 'left', 'right', 'home', 'top', 'end', 'bottom'])
@@ -181,7 +171,7 @@ export const TOOLS = [
     title: 'Perform a named action on an element',
     description: 'Performs a named action on an element by posted messages.',
     input: {
-      app: app.element,
+      app: sessionApp,
       id: elementId,
       action: z
         .enum([
@@ -201,14 +191,14 @@ export const TOOLS = [
     description:
       'What the last scan recorded about an element (name, role, value, position, size, state, ' +
       'description), and the UI Automation patterns it offers now.',
-    input: { app: app.element, id: elementId },
+    input: { app: sessionApp, id: elementId },
     annotations: looks,
   },
   {
     name: 'menus',
     title: 'List the menu bar',
     description: "Lists the scanned window's menu bar: each top-level menu and its items.",
-    input: { app: app.element },
+    input: { app: sessionApp },
     annotations: looks,
   },
   {
@@ -216,7 +206,7 @@ export const TOOLS = [
     title: 'Choose a menu item',
     description: 'Chooses a menu item of the scanned window by its path, such as File>Save As.',
     input: {
-      app: app.element,
+      app: sessionApp,
       path: z
         .string()
         .min(1)
@@ -234,7 +224,7 @@ export const TOOLS = [
       "Opens an element's context menu with a posted right click, reads its items and closes " +
       'it again without choosing one.',
     input: {
-      app: app.element,
+      app: sessionApp,
       id: elementId,
       foreground: z
         .boolean()
