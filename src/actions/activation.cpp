@@ -3,6 +3,7 @@
 #include "actions/activation.h"
 
 #include "daemon/timed_invoke.h"
+#include "desktop/window_visibility.h"
 
 namespace uiad::actions {
 
@@ -25,10 +26,22 @@ bool activate_element(platform::Platform& p, platform::Element& e) {
   return false;
 }
 
-bool activate_element_at(DaemonContext& context, platform::Point screen_point) {
+platform::Ref<platform::Element> application_element_at(DaemonContext& context,
+                                                        platform::Hwnd window,
+                                                        platform::Point screen_point) {
   auto found = context.automation->element_from_point(screen_point);
-  if (!platform::usable(found)) return false;
-  return activate_element(context.platform, *found.value);
+  if (!platform::usable(found)) return nullptr;
+  const auto owner = found.value->get_current_process_id();
+  if (!owner.succeeded()) return nullptr;
+  const auto processes = application_process_ids(context.platform.windows, window);
+  if (!contains_process(processes, static_cast<std::uint32_t>(owner.value))) return nullptr;
+  return std::move(found.value);
+}
+
+bool activate_element_at(DaemonContext& context, platform::Hwnd window,
+                         platform::Point screen_point) {
+  auto element = application_element_at(context, window, screen_point);
+  return element != nullptr && activate_element(context.platform, *element);
 }
 
 }  // namespace uiad::actions

@@ -11,8 +11,17 @@ namespace uiad::actions {
 // that is still running after 800 ms counts as accepted.
 bool activate_element(platform::Platform& p, platform::Element& e);
 
-// ElementFromPoint at the screen point, then activate_element on what it
-// found; false when nothing was found or nothing accepted.
-bool activate_element_at(DaemonContext& context, platform::Point screen_point);
+// ElementFromPoint at the screen point, kept only when it belongs to the
+// application of `window` (its process or that of one of its child windows):
+// another application's window may cover the point, and its controls are not
+// ours to press or to type into.
+platform::Ref<platform::Element> application_element_at(DaemonContext& context,
+                                                        platform::Hwnd window,
+                                                        platform::Point screen_point);
+
+// application_element_at, then activate_element on what it found; false when
+// nothing of the application was found or nothing accepted.
+bool activate_element_at(DaemonContext& context, platform::Hwnd window,
+                         platform::Point screen_point);
 
 }  // namespace uiad::actions

@@ -42,11 +42,11 @@ std::string click_general(DaemonContext& context, const Session& s, Element* liv
   NoActivateGuard guard(p, s.window);
   std::string method;
   if ((live != nullptr && actions::activate_element(p, *live)) ||
-      actions::activate_element_at(context, centre)) {
+      actions::activate_element_at(context, s.window, centre)) {
     for (std::uint64_t i = 1; i < count; ++i) {
       p.clock.sleep_ms(kBetweenActivationsMs);
       if (live != nullptr && actions::activate_element(p, *live)) continue;
-      (void)actions::activate_element_at(context, centre);
+      (void)actions::activate_element_at(context, s.window, centre);
     }
     method = live != nullptr ? "uia-live" : "uia-point";
   } else {

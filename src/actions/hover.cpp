@@ -11,6 +11,7 @@
 #include "daemon/request_fields.h"
 #include "daemon/response.h"
 #include "daemon/unicode.h"
+#include "desktop/window_visibility.h"
 
 namespace uiad {
 namespace {
@@ -41,7 +42,7 @@ std::vector<platform::Hwnd> visible_windows(platform::Platform& p) {
   std::vector<platform::Hwnd> visible;
   visible.reserve(all.size());
   for (platform::Hwnd h : all) {
-    if (p.windows.is_window_visible(h)) visible.push_back(h);
+    if (is_shown_to_user(p.windows, h)) visible.push_back(h);
   }
   return visible;
 }

@@ -106,7 +106,7 @@ Json handle_key(DaemonContext& context, const Json& request) {
     } else if (one_character) {
       // WM_CHAR carries UTF-16 code units, so a character above U+FFFF goes
       // as its surrogate pair: two messages, paced as one character.
-      for (char16_t unit : units) (void)p.input.post_message(window, kWmChar, unit, 0);
+      for (char16_t unit : units) post_char(p, window, unit);
       p.clock.sleep_ms(kCharMs);
       p.clock.sleep_ms(kCharAfterMs);
     } else {

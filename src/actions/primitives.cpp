@@ -8,6 +8,7 @@ namespace uiad::actions {
 namespace {
 
 constexpr int kMaxDescent = 32;
+constexpr std::uint32_t kMapVkVkToVsc = 0;
 
 // Scales one coordinate from monitor DPI to window DPI: halves away from zero,
 // clamped to the 32-bit signed range.
@@ -93,9 +94,39 @@ void post_left_click(platform::Platform& p, platform::Hwnd root, std::int32_t sx
 }
 
 void post_key_tap(platform::Platform& p, platform::Hwnd w, std::uint64_t vk) {
-  (void)p.input.post_message(w, kWmKeyDown, vk, 0);
+  (void)p.input.post_message(w, kWmKeyDown, vk, key_lparam(p, vk, false));
   p.clock.sleep_ms(kKeyDownUpMs);
-  (void)p.input.post_message(w, kWmKeyUp, vk, 0);
+  (void)p.input.post_message(w, kWmKeyUp, vk, key_lparam(p, vk, true));
+}
+
+std::int64_t key_lparam(platform::Platform& p, std::uint64_t vk, bool key_up) {
+  constexpr std::int64_t kRepeatOnce = 1;
+  constexpr std::int64_t kExtended = std::int64_t{1} << 24;
+  constexpr std::int64_t kReleased = (std::int64_t{1} << 30) | (std::int64_t{1} << 31);
+  std::int64_t lp = kRepeatOnce;
+  if (vk <= 0xFF) {
+    lp |= std::int64_t{p.input.map_virtual_key(static_cast<std::uint32_t>(vk), kMapVkVkToVsc) & 0xFF}
+          << 16;
+  }
+  // Page Up/Down, End, Home, the arrows, Insert and Delete sit on the
+  // extended part of the keyboard.
+  if ((vk >= 0x21 && vk <= 0x28) || vk == 0x2D || vk == 0x2E) lp |= kExtended;
+  if (key_up) lp |= kReleased;
+  return lp;
+}
+
+std::int64_t char_lparam(platform::Platform& p, char16_t unit) {
+  const std::int16_t scan = p.input.vk_key_scan(unit);
+  std::int64_t lp = 1;
+  if (scan != -1) {
+    const auto vk = static_cast<std::uint32_t>(scan) & 0xFFu;
+    lp |= std::int64_t{p.input.map_virtual_key(vk, kMapVkVkToVsc) & 0xFF} << 16;
+  }
+  return lp;
+}
+
+void post_char(platform::Platform& p, platform::Hwnd w, char16_t unit) {
+  (void)p.input.post_message(w, kWmChar, unit, char_lparam(p, unit));
 }
 
 void post_mouse_moves(platform::Platform& p, platform::Hwnd root, std::int32_t sx, std::int32_t sy,

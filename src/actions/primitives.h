@@ -88,8 +88,21 @@ std::int64_t client_lparam(platform::Platform& p, platform::Hwnd target, std::in
 // Posted left button down, 30 ms, up, to the deepest child of `root` there.
 void post_left_click(platform::Platform& p, platform::Hwnd root, std::int32_t sx, std::int32_t sy);
 
-// Posted key down, 10 ms, key up (lParam 0).
+// Posted key down, 10 ms, key up, with the lParams key_lparam gives.
 void post_key_tap(platform::Platform& p, platform::Hwnd w, std::uint64_t vk);
+
+// The lParam the system gives a keystroke: repeat count 1, the key's scan code
+// on the current layout, the extended-key flag for the navigation keys, and
+// for a key release the previous-state and transition bits. Applications that
+// read lParam (browsers' content windows among them) ignore or misread 0.
+std::int64_t key_lparam(platform::Platform& p, std::uint64_t vk, bool key_up);
+
+// The lParam of WM_CHAR: repeat count 1 and the scan code of the key that types
+// the character on the current layout (0 when none does).
+std::int64_t char_lparam(platform::Platform& p, char16_t unit);
+
+// PostMessageW(w, WM_CHAR, unit, char_lparam(unit)).
+void post_char(platform::Platform& p, platform::Hwnd w, char16_t unit);
 
 // Optional non-client move, `count` posted moves 16 ms apart, then `dwell_ms`.
 void post_mouse_moves(platform::Platform& p, platform::Hwnd root, std::int32_t sx, std::int32_t sy,

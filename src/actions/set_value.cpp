@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "actions/activation.h"
 #include "actions/element_commands.h"
 #include "actions/primitives.h"
 #include "actions/typing.h"
@@ -48,20 +49,58 @@ std::optional<EditWindow> nearest_edit_window(const Session& s, const ElementRec
   return std::nullopt;
 }
 
-void type_text(platform::Platform& p, const Session& s, const ElementRecord& r,
-               const platform::WString& text) {
+// Edit controls of every kind have "edit" in their class name, in some letter
+// case: Edit, RichEdit20W, RICHEDIT50W, WindowsForms10.EDIT.app.0.*.
+bool is_writable_edit_window(platform::Platform& p, platform::Hwnd hwnd) {
+  constexpr int kClassNameUnits = 256;
+  constexpr int kGwlStyle = -16;
+  constexpr std::int32_t kEsReadOnly = 0x0800;
+  const std::string class_name =
+      unicode::utf16_to_utf8(p.windows.get_class_name(hwnd, kClassNameUnits));
+  std::string lower;
+  for (char c : class_name) lower.push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c);
+  if (lower.find("edit") == std::string::npos) return false;
+  return (p.windows.get_window_long(hwnd, kGwlStyle) & kEsReadOnly) == 0;
+}
+
+// Typed characters land at the caret, after whatever the field holds, so the
+// field is emptied first where its Value pattern allows; a page still sees
+// every character typed.
+std::string clear_then_type(platform::Platform& p, platform::Element* live, platform::Hwnd target,
+                            const platform::WString& text) {
+  const bool cleared = live != nullptr && set_value_uia(*live, u"");
+  actions::post_text(p, target, text);
+  return cleared ? "uia-clear+post" : "post";
+}
+
+// The ways without UI Automation; answers the method taken.
+std::string type_text(platform::Platform& p, const Session& s, const ElementRecord& r,
+                      platform::Element* live, const platform::WString& text) {
   if (s.chromium) {
     actions::soft_activate(p, s);
-    actions::post_text(p, actions::input_window(s), text);
-  } else if (const auto edit = nearest_edit_window(s, r)) {
-    (void)p.input.send_message_text(edit->hwnd, actions::kWmSetText, 0, text);
-  } else if (r.native_window != 0) {
-    actions::post_text(p, r.native_window, text);
-  } else {
-    actions::soft_activate(p, s);
-    p.clock.sleep_ms(kBeforeFocusedTypingMs);
-    actions::post_text(p, actions::focused_child(p, s.window), text);
+    return clear_then_type(p, live, actions::input_window(s), text);
   }
+  // An edit control's whole text is replaced at once, as "set" means. A
+  // read-only one gets the characters a user could type, which it ignores.
+  if (const auto edit = nearest_edit_window(s, r)) {
+    if (!is_writable_edit_window(p, edit->hwnd)) {
+      actions::post_text(p, edit->hwnd, text);
+      return "post";
+    }
+    (void)p.input.send_message_text(edit->hwnd, actions::kWmSetText, 0, text);
+    return "settext";
+  }
+  if (r.native_window != 0) {
+    if (!is_writable_edit_window(p, r.native_window)) {
+      return clear_then_type(p, live, r.native_window, text);
+    }
+    (void)p.input.send_message_text(r.native_window, actions::kWmSetText, 0, text);
+    return "settext";
+  }
+  actions::soft_activate(p, s);
+  p.clock.sleep_ms(kBeforeFocusedTypingMs);
+  actions::post_text(p, actions::focused_child(p, s.window), text);
+  return "post";
 }
 
 }  // namespace
@@ -82,18 +121,21 @@ Json handle_set_value(DaemonContext& context, const Json& request) {
   if (live != nullptr && is_stale(*live)) {
     return error_response(stale_element_message("set_value", target.id));
   }
-  std::string method = "post";
+  std::string method;
   if (s.chromium || r.native_window != 0 || nearest_edit_window(s, r)) {
-    type_text(p, s, r, text);
+    method = type_text(p, s, r, live, text);
   } else {
     actions::NoActivateGuard guard(p, s.window);
     if (live != nullptr && set_value_uia(*live, text)) {
       method = "uia-live";
-    } else if (auto at_point = context.automation->element_from_point({r.center_x, r.center_y});
-               platform::usable(at_point) && set_value_uia(*at_point.value, text)) {
+    } else if (auto at_point =
+                   actions::application_element_at(context, s.window, {r.center_x, r.center_y});
+               at_point != nullptr && set_value_uia(*at_point, text)) {
       method = "uia-point";
     } else {
-      type_text(p, s, r, text);
+      // Nothing to clear with here: the live element and the one at the point
+      // both refused the Value pattern.
+      method = type_text(p, s, r, nullptr, text);
     }
     guard.end();
   }

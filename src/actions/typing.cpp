@@ -17,7 +17,7 @@ bool is_low_surrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
 // character. The pair is paced as the one character it is: one 4 ms wait.
 void post_text(platform::Platform& p, platform::Hwnd target, std::u16string_view text) {
   for (std::size_t i = 0; i < text.size(); ++i) {
-    (void)p.input.post_message(target, kWmChar, text[i], 0);
+    post_char(p, target, text[i]);
     const bool pair_goes_on =
         is_high_surrogate(text[i]) && i + 1 < text.size() && is_low_surrogate(text[i + 1]);
     if (!pair_goes_on) p.clock.sleep_ms(kTypedCharMs);

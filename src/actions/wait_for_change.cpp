@@ -8,7 +8,8 @@
 #include "daemon/request_fields.h"
 #include "daemon/response.h"
 #include "daemon/unicode.h"
-#include "windows/app_window.h"
+#include "desktop/app_window.h"
+#include "desktop/window_visibility.h"
 
 namespace uiad {
 namespace {
@@ -68,7 +69,12 @@ WindowSnapshot take_window_snapshot(platform::Platform& platform,
   WindowSnapshot snapshot;
   snapshot.foreground_title =
       window_title(platform.windows, platform.input.get_foreground_window());
-  snapshot.window_count = list_titled_windows(platform.windows).size();
+  // Only windows the user can see: hidden helper windows (every GUI thread's
+  // input-method window, tool windows) come and go all the time.
+  snapshot.window_count = 0;
+  for (const TitledWindow& w : list_titled_windows(platform.windows)) {
+    if (is_shown_to_user(platform.windows, w.hwnd)) ++snapshot.window_count;
+  }
   read_focused(automation, snapshot);
   return snapshot;
 }

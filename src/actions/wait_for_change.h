@@ -15,7 +15,7 @@ namespace uiad {
 // What one poll sees of the desktop.
 struct WindowSnapshot {
   std::string foreground_title;
-  std::size_t window_count = 0;  // titled top-level windows, visible or not
+  std::size_t window_count = 0;  // titled top-level windows the user can see
   std::string focused_name;
   std::string focused_value;  // the first 80 scalar values
 };

@@ -67,7 +67,14 @@ platform::Element* find_live_element(const Session& session, const std::string& 
 }
 
 bool is_stale(platform::Element& element) {
-  return element.get_current_process_id().hr == platform::kUiaEElementNotAvailable;
+  // Once the application has exited, a call on its element can fail with the
+  // COM transport's codes instead of UI Automation's own.
+  constexpr platform::HResult kRpcEDisconnected = static_cast<platform::HResult>(0x80010108u);
+  constexpr platform::HResult kRpcSServerUnavailable = static_cast<platform::HResult>(0x800706BAu);
+  constexpr platform::HResult kCoEObjNotConnected = static_cast<platform::HResult>(0x800401FDu);
+  const platform::HResult hr = element.get_current_process_id().hr;
+  return hr == platform::kUiaEElementNotAvailable || hr == kRpcEDisconnected ||
+         hr == kRpcSServerUnavailable || hr == kCoEObjNotConnected;
 }
 
 }  // namespace uiad

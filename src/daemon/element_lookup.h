@@ -52,7 +52,9 @@ std::string no_session_message(std::string_view command, std::string_view key);
 std::string stale_element_message(std::string_view command, std::string_view id);
 
 // True exactly when the element's ProcessId read fails with
-// UIA_E_ELEMENTNOTAVAILABLE: its provider says it is gone.
+// UIA_E_ELEMENTNOTAVAILABLE (its provider says it is gone) or with one of the
+// codes of a provider process that has exited: RPC_E_DISCONNECTED,
+// RPC_S_SERVER_UNAVAILABLE, CO_E_OBJNOTCONNECTED.
 bool is_stale(platform::Element& element);
 
 }  // namespace uiad

@@ -7,6 +7,7 @@
 #include "daemon/request_fields.h"
 #include "daemon/response.h"
 #include "daemon/unicode.h"
+#include "desktop/window_visibility.h"
 #include "menus/menu_commands.h"
 #include "menus/menu_tree.h"
 
@@ -25,6 +26,7 @@ constexpr int kClassNameUnits = 128;
 struct PopupMenu {
   Json items = Json::array();
   std::string menu_class;
+  platform::Hwnd hwnd = 0;  // the popup's own window, when it names one
 };
 
 Json read_item(Element& item, std::string name) {
@@ -36,17 +38,28 @@ Json read_item(Element& item, std::string name) {
       {"shortcut", shortcut.succeeded() ? unicode::utf16_to_utf8(shortcut.value) : std::string()}};
 }
 
-// The first Menu element within four levels of the desktop root, whichever
-// application owns it, and its named menu items (nested submenus not read).
-PopupMenu read_popup_menu(DaemonContext& context) {
+// The first Menu element of the application's processes within four levels of
+// the desktop root, and its named menu items (nested submenus not read). A
+// popup menu of another application (the user's own, say) is not ours to read.
+PopupMenu read_popup_menu(DaemonContext& context, const std::vector<std::uint32_t>& processes) {
+  using menus::Visit;
   PopupMenu popup;
   auto desktop = context.automation->get_root_element();
   auto walker = context.automation->get_raw_view_walker();
   if (!usable(desktop) || !usable(walker)) return popup;
-  auto menu = menus::find_by_control_type(*walker.value, *desktop.value,
-                                          platform::kMenuControlTypeId, kPopupDepth);
+  auto menu = menus::find_first(*walker.value, *desktop.value, kPopupDepth, [&](Element& e) {
+    auto type = e.get_current_control_type();
+    if (!type.succeeded()) return Visit::Descend;
+    if (menus::is_title_bar(type.value)) return Visit::Skip;
+    if (type.value != platform::kMenuControlTypeId) return Visit::Descend;
+    auto owner = e.get_current_process_id();
+    return owner.succeeded() && contains_process(processes, static_cast<std::uint32_t>(owner.value))
+               ? Visit::Match
+               : Visit::Descend;
+  });
   if (!menu) return popup;
   if (auto hwnd = menu->get_current_native_window_handle(); hwnd.succeeded() && hwnd.value != 0) {
+    popup.hwnd = hwnd.value;
     popup.menu_class = unicode::utf16_to_utf8(
         context.platform.windows.get_class_name(hwnd.value, kClassNameUnits));
   }
@@ -92,10 +105,17 @@ Json handle_context_menu(DaemonContext& context, const Json& request) {
   (void)p.input.post_message(clicked, actions::kWmRButtonUp, 0, lp);
   p.clock.sleep_ms(kMenuOpenMs);
 
-  PopupMenu popup = read_popup_menu(context);
+  const std::vector<std::uint32_t> processes = application_process_ids(p.windows, window);
+  PopupMenu popup = read_popup_menu(context, processes);
 
-  // Closed whether or not a menu was read: one may be open all the same.
-  actions::post_key_tap(p, p.input.get_foreground_window(), kVkEscape);
+  // Closed whether or not a menu was read: one may be open all the same. The
+  // Escape goes to the popup, else to the application's own window, whose
+  // thread runs the menu loop; never to the foreground window, which is
+  // usually the user's own.
+  const bool popup_is_ours =
+      popup.hwnd != 0 &&
+      contains_process(processes, p.windows.get_window_thread_process_id(popup.hwnd).process_id);
+  actions::post_key_tap(p, popup_is_ours ? popup.hwnd : window, kVkEscape);
   p.clock.sleep_ms(kEscapeSettleMs);
   if (foreground) actions::force_foreground(p, previous);
 

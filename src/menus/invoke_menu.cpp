@@ -12,6 +12,7 @@
 #include "daemon/response.h"
 #include "daemon/timed_invoke.h"
 #include "daemon/unicode.h"
+#include "desktop/window_visibility.h"
 #include "menus/menu_commands.h"
 #include "menus/menu_tree.h"
 
@@ -90,20 +91,27 @@ Outcome activate_menu_item(platform::Platform& p, Element& e) {
 }
 
 // The first element below `start` (within `depth` levels) of one of `types`
-// whose name the segment matches.
+// whose name the segment matches, outside title bars, and when `processes` is
+// given, of one of those processes.
 Ref<Element> find_menu_item(platform::TreeWalker& walker, Element& start, unsigned depth,
                             const std::string& segment,
                             std::initializer_list<platform::ControlTypeId> types,
-                            std::optional<std::uint32_t> process = std::nullopt) {
+                            const std::vector<std::uint32_t>* processes = nullptr) {
+  using menus::Visit;
   return menus::find_first(walker, start, depth, [&](Element& e) {
     auto type = e.get_current_control_type();
-    if (!type.succeeded()) return false;
+    if (!type.succeeded()) return Visit::Descend;
+    if (menus::is_title_bar(type.value)) return Visit::Skip;
     bool accepted = false;
     for (platform::ControlTypeId t : types) accepted = accepted || t == type.value;
-    if (!accepted || !menus::menu_name_matches(menus::current_name(e), segment)) return false;
-    if (!process) return true;
+    if (!accepted || !menus::menu_name_matches(menus::current_name(e), segment)) {
+      return Visit::Descend;
+    }
+    if (processes == nullptr) return Visit::Match;
     auto owner = e.get_current_process_id();
-    return owner.succeeded() && static_cast<std::uint32_t>(owner.value) == *process;
+    return owner.succeeded() && contains_process(*processes, static_cast<std::uint32_t>(owner.value))
+               ? Visit::Match
+               : Visit::Descend;
   });
 }
 
@@ -156,7 +164,9 @@ Outcome run_live(DaemonContext& context, platform::Hwnd window,
   if (!usable(walker_result)) return "walker: " + error_text(p, walker_result.hr);
   platform::TreeWalker& walker = *walker_result.value;
 
-  const std::uint32_t process = p.windows.get_window_thread_process_id(window).process_id;
+  // A packaged application's frame belongs to a host process and its popups to
+  // the process of its content window.
+  const std::vector<std::uint32_t> processes = application_process_ids(p.windows, window);
   Ref<Element> bar = menus::find_menu_bar(automation, p.windows, window);
   Element& start = bar ? *bar : *root.value;
   Ref<Element> current =
@@ -177,7 +187,7 @@ Outcome run_live(DaemonContext& context, platform::Hwnd window,
       // and activating another application's item is never what was asked.
       if (auto desktop = automation.get_root_element(); usable(desktop)) {
         found = find_menu_item(walker, *desktop.value, kDesktopSearchDepth, segments[i],
-                               {platform::kMenuItemControlTypeId}, process);
+                               {platform::kMenuItemControlTypeId}, &processes);
       }
     }
     if (!found) return "menu item not found: " + segments[i];

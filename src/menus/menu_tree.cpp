@@ -33,9 +33,10 @@ std::string current_name(Element& element) {
 }
 
 Ref<Element> find_first(TreeWalker& walker, Element& start, unsigned depth,
-                        const std::function<bool(Element&)>& matches) {
-  if (matches(start)) return start.add_ref();
-  if (depth == 0) return nullptr;
+                        const std::function<Visit(Element&)>& visit) {
+  const Visit first_visit = visit(start);
+  if (first_visit == Visit::Match) return start.add_ref();
+  if (first_visit == Visit::Skip || depth == 0) return nullptr;
   // One frame per open level: the child being looked at, how many of its
   // parent's children have been examined, and how deep it may still descend.
   struct Frame {
@@ -52,8 +53,9 @@ Ref<Element> find_first(TreeWalker& walker, Element& start, unsigned depth,
     Frame& frame = stack.back();
     if (!frame.descended) {
       frame.descended = true;
-      if (matches(*frame.node)) return std::move(frame.node);
-      if (frame.depth > 0) {
+      const Visit v = visit(*frame.node);
+      if (v == Visit::Match) return std::move(frame.node);
+      if (v == Visit::Descend && frame.depth > 0) {
         auto child = walker.get_first_child_element(*frame.node);
         if (usable(child)) {
           const unsigned child_depth = frame.depth - 1;
@@ -78,11 +80,15 @@ Ref<Element> find_first(TreeWalker& walker, Element& start, unsigned depth,
   return nullptr;
 }
 
+bool is_title_bar(platform::ControlTypeId type) { return type == platform::kTitleBarControlTypeId; }
+
 Ref<Element> find_by_control_type(TreeWalker& walker, Element& start, platform::ControlTypeId type,
                                   unsigned depth) {
   return find_first(walker, start, depth, [type](Element& e) {
     auto t = e.get_current_control_type();
-    return t.succeeded() && t.value == type;
+    if (!t.succeeded()) return Visit::Descend;
+    if (t.value == type) return Visit::Match;
+    return is_title_bar(t.value) ? Visit::Skip : Visit::Descend;
   });
 }
 

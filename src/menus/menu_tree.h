@@ -50,16 +50,27 @@ bool menu_name_matches(std::string_view name, std::string_view segment);
 // get_CurrentName as UTF-8; "" when the read fails.
 std::string current_name(platform::Element& element);
 
+// What a search does with one element.
+enum class Visit {
+  Match,    // the element is the one sought
+  Descend,  // not this one; look below it
+  Skip,     // neither it nor anything below it
+};
+
 // Pre-order search from `start` (itself included) down to `depth` levels below
 // it, at most kSearchChildren children per element; a failing first-child or
 // sibling call ends that element's children. Returns a new reference on the
-// first element `matches` accepts.
-platform::Ref<platform::Element> find_first(platform::TreeWalker& walker, platform::Element& start,
-                                            unsigned depth,
-                                            const std::function<bool(platform::Element&)>& matches);
+// first element `visit` answers Match for.
+platform::Ref<platform::Element> find_first(
+    platform::TreeWalker& walker, platform::Element& start, unsigned depth,
+    const std::function<Visit(platform::Element&)>& visit);
 
-// The first element of control type `type` (a failing type read still
-// descends into the element's children).
+// Title bars hold the system menu bar ("System") and the caption buttons,
+// never an application's menus: every menu search passes over them.
+bool is_title_bar(platform::ControlTypeId type);
+
+// The first element of control type `type` outside title bars (a failing type
+// read still descends into the element's children).
 platform::Ref<platform::Element> find_by_control_type(platform::TreeWalker& walker,
                                                       platform::Element& start,
                                                       platform::ControlTypeId type, unsigned depth);

@@ -66,6 +66,12 @@ class Input {
   virtual std::optional<GuiThreadInfo> get_gui_thread_info(std::uint32_t thread_id) = 0;
 
   virtual std::int32_t get_system_metrics(int index) = 0;
+
+  // MapVirtualKeyW on the calling thread's keyboard layout; 0 when nothing maps.
+  virtual std::uint32_t map_virtual_key(std::uint32_t code, std::uint32_t map_type) = 0;
+  // VkKeyScanW: the virtual key in the low byte, the shift state in the high
+  // byte; -1 when no key of the layout types the character.
+  virtual std::int16_t vk_key_scan(char16_t ch) = 0;
 };
 
 }  // namespace uiad::platform

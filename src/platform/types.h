@@ -118,6 +118,7 @@ inline constexpr ControlTypeId kDataGridControlTypeId = 50028;
 inline constexpr ControlTypeId kWindowControlTypeId = 50032;
 inline constexpr ControlTypeId kPaneControlTypeId = 50033;
 inline constexpr ControlTypeId kTableControlTypeId = 50036;
+inline constexpr ControlTypeId kTitleBarControlTypeId = 50037;
 
 enum class TreeScope : std::int32_t { Element = 1, Children = 2, Descendants = 4, Subtree = 7 };
 

@@ -43,6 +43,10 @@ class WindowSystem {
   virtual bool is_window_visible(Hwnd hwnd) = 0;
   virtual bool is_iconic(Hwnd hwnd) = 0;
   virtual ThreadProcessId get_window_thread_process_id(Hwnd hwnd) = 0;
+  // DwmGetWindowAttribute(DWMWA_CLOAKED): non-zero when the compositor hides a
+  // window the user cannot see although IsWindowVisible is true (another virtual
+  // desktop, a suspended app frame).
+  virtual Result<std::uint32_t> dwm_get_window_attribute_cloaked(Hwnd hwnd) = 0;
 
   // GetWindowLongW / SetWindowLongW (SetWindowLongW returns the previous value).
   virtual std::int32_t get_window_long(Hwnd hwnd, int index) = 0;

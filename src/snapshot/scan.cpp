@@ -16,7 +16,7 @@
 #include "snapshot/snapshot_text.h"
 #include "snapshot/supplement_pass.h"
 #include "snapshot/tree_walk.h"
-#include "windows/app_window.h"
+#include "desktop/app_window.h"
 
 namespace uiad {
 namespace {

@@ -6,7 +6,8 @@
 #include <unordered_set>
 
 #include "daemon/response.h"
-#include "windows/app_window.h"
+#include "desktop/app_window.h"
+#include "desktop/window_visibility.h"
 
 namespace uiad {
 
@@ -18,7 +19,7 @@ Json handle_windows(DaemonContext& context, const Json& request) {
 
   Json entries = Json::array();
   for (const TitledWindow& w : list_titled_windows(windows)) {
-    if (!windows.is_window_visible(w.hwnd)) continue;
+    if (!is_shown_to_user(windows, w.hwnd)) continue;
     if (!filter.empty() && match_form(w.title).find(filter) == std::string::npos) continue;
     const platform::Rect r = windows.get_window_rect(w.hwnd).value_or(platform::Rect{});
     entries.push_back(Json{
@@ -36,7 +37,7 @@ Json handle_list_apps(DaemonContext& context, const Json& /*request*/) {
   std::unordered_set<std::string> seen;
   Json apps = Json::array();
   for (const TitledWindow& w : list_titled_windows(windows)) {
-    if (!windows.is_window_visible(w.hwnd)) continue;
+    if (!is_shown_to_user(windows, w.hwnd)) continue;
     if (!seen.insert(w.title).second) continue;
     apps.push_back(Json{{"name", w.title}, {"process", process_base_name(context.platform, w.hwnd)}});
   }

@@ -6,6 +6,7 @@
 #include "daemon/request_fields.h"
 #include "daemon/response.h"
 #include "daemon/unicode.h"
+#include "desktop/window_visibility.h"
 #include "snapshot/tree_walk.h"
 
 namespace uiad {
@@ -37,6 +38,15 @@ bool equal_ignoring_ascii_case(std::string_view a, std::string_view b) {
   return true;
 }
 
+// Minimize, Maximize and Close are enabled buttons of the title bar: a posted
+// click on them lands outside the client area and dismisses nothing.
+bool in_title_bar(platform::TreeWalker& walker, platform::Element& button) {
+  auto parent = walker.get_parent_element(button);
+  if (!usable(parent)) return false;
+  auto type = parent.value->get_current_control_type();
+  return type.succeeded() && type.value == platform::kTitleBarControlTypeId;
+}
+
 }  // namespace
 
 std::optional<TitledWindow> find_dialog(platform::WindowSystem& windows,
@@ -44,7 +54,7 @@ std::optional<TitledWindow> find_dialog(platform::WindowSystem& windows,
                                         const std::string& exclude) {
   if (titles.empty()) return std::nullopt;
   for (TitledWindow& w : list_titled_windows(windows)) {
-    if (!windows.is_window_visible(w.hwnd)) continue;
+    if (!is_shown_to_user(windows, w.hwnd)) continue;
     const std::string title = unicode::to_lower_whole(w.title);
     if (!exclude.empty() && title.find(exclude) != std::string::npos) continue;
     for (const std::string& t : titles) {
@@ -68,10 +78,16 @@ std::vector<ButtonCandidate> button_candidates(platform::Automation& automation,
   ElementTables tables;
   WalkState state{automation, limits, nullptr, counter, tables};
   (void)walk_current(state, *element.value, 0);
+  auto walker = automation.get_raw_view_walker();
   for (const LiveReference& reference : tables.live_references) {
     const ElementRecord& record = reference.entry->second;
-    if (record.role == "button" && record.enabled && record.center_x > 0)
-      out.push_back({record.label, record.center_x, record.center_y});
+    // A button with an empty rectangle cannot be clicked; any position is
+    // fine, left of or above the primary monitor included.
+    if (record.role != "button" || !record.enabled || record.width <= 0 || record.height <= 0) {
+      continue;
+    }
+    if (usable(walker) && in_title_bar(*walker.value, *reference.element)) continue;
+    out.push_back({record.label, record.center_x, record.center_y});
   }
   return out;
 }

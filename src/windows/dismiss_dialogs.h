@@ -11,7 +11,7 @@
 #include "daemon/handler.h"
 #include "platform/automation.h"
 #include "platform/platform.h"
-#include "windows/app_window.h"
+#include "desktop/app_window.h"
 
 namespace uiad {
 

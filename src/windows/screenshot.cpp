@@ -11,7 +11,7 @@
 #include "daemon/request_fields.h"
 #include "daemon/response.h"
 #include "daemon/unicode.h"
-#include "windows/app_window.h"
+#include "desktop/app_window.h"
 
 namespace uiad {
 namespace {
@@ -80,8 +80,11 @@ std::variant<WindowCapture, std::string> capture_window(platform::Gdi& gdi, plat
   platform::BitmapInfoHeader header;
   header.width = width;
   header.height = -height;
-  // Read while the bitmap is still selected. The rows a failing call did not
-  // copy stay black, as in a zero-filled buffer.
+  // GetDIBits wants the bitmap out of every DC: put the DC's own bitmap back
+  // first. The rows a failing call did not copy stay black, as in a
+  // zero-filled buffer.
+  (void)gdi.select_object(objects.memory, objects.old);
+  objects.old = 0;
   const int copied =
       gdi.get_di_bits(objects.memory, objects.bitmap, 0, static_cast<std::uint32_t>(height),
                       capture.pixels, header, platform::kDibRgbColors);

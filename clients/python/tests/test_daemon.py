@@ -15,6 +15,7 @@ from uiad import (
     DaemonStartError,
     UiadError,
 )
+from uiad.process import creation_flags
 from uiad.pytest_plugin import sim_executable
 
 
@@ -52,6 +53,11 @@ def _alive_child(pid):
 
 
 class TestStartup:
+    def test_on_windows_the_daemon_is_started_without_a_console_window(self):
+        # CREATE_NO_WINDOW there; POSIX refuses any flag.
+        assert creation_flags("win32") == 0x08000000
+        assert creation_flags("linux") == 0
+
     def test_a_missing_executable_names_it(self, tmp_path):
         missing = tmp_path / "no-such-daemon"
         with pytest.raises(DaemonStartError, match=f"^cannot start {missing}: .*No such file"):

@@ -29,6 +29,8 @@ inline constexpr std::uint32_t kWsVisible = 0x10000000;
 inline constexpr std::uint32_t kWsMinimize = 0x20000000;
 inline constexpr std::uint32_t kWsDisabled = 0x08000000;
 inline constexpr std::uint32_t kWsChild = 0x40000000;
+// DWM_CLOAKED_SHELL: the shell cloaked the window (another virtual desktop).
+inline constexpr std::uint32_t kDwmCloakedShell = 2;
 
 struct SimMonitor {
   platform::Hmonitor handle = 0;
@@ -67,6 +69,9 @@ struct SimWindow {
   std::uint32_t color = 0xF0F0F0;
   bool exists = true;
   bool has_faults = false;
+  // DWMWA_CLOAKED: what DwmGetWindowAttribute answers (2, DWM_CLOAKED_SHELL,
+  // for a window on another virtual desktop); 0 when the window is shown.
+  std::uint32_t cloaked = 0;
   std::int32_t element = kNone;  // the element ElementFromHandle answers with
 };
 

@@ -672,7 +672,7 @@ void Loader::load_window(const Json& value, const std::string& path, std::int32_
   check_keys(value, path,
              {"hwnd", "class", "title", "rect", "client", "visible", "minimized", "enabled",
               "style", "ex_style", "process", "thread", "focus", "dpi", "color", "exists",
-              "element", "children", "faults"});
+              "cloaked", "element", "children", "faults"});
   const Json* hwnd = member(value, "hwnd");
   if (hwnd == nullptr) fail(path, "a window needs \"hwnd\"");
   SimWindow w;
@@ -714,6 +714,7 @@ void Loader::load_window(const Json& value, const std::string& path, std::int32_
   w.color = parent == kNone ? 0xF0F0F0 : m_.windows[parent].color;
   if (const Json* c = member(value, "color")) w.color = to_color(*c, at(path, "color"));
   w.exists = bool_or(value, "exists", path, true);
+  if (bool_or(value, "cloaked", path, false)) w.cloaked = kDwmCloakedShell;
 
   const auto index = static_cast<std::int32_t>(m_.windows.size());
   m_.window_index.emplace(w.hwnd, index);

@@ -114,7 +114,10 @@ int SimGdi::get_di_bits(platform::Hdc hdc, platform::Hgdiobj bitmap_handle, std:
     return 0;
   }
   HandleEntry* bitmap = find(*state_, bitmap_handle, {HandleKind::Bitmap});
-  if (bitmap == nullptr || usage != platform::kDibRgbColors || header.size != 40 ||
+  // GetDIBits documents that the bitmap must not be selected into a DC; the
+  // simulator refuses, so a capture that reads it selected shows as failing.
+  if (bitmap == nullptr || bitmap->selected != 0 || usage != platform::kDibRgbColors ||
+      header.size != 40 ||
       header.bit_count != 32 || header.compression != 0 || header.width != bitmap->width) {
     return 0;
   }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/sim/sim_services.h"
+#include "platform/sim/us_layout.h"
 #include "platform/sim/text.h"
 
 namespace uiad::sim {
@@ -406,5 +407,12 @@ std::int32_t SimInput::get_system_metrics(int index) {
       return 0;
   }
 }
+
+// The simulated desktop types on the US layout whatever the scene says.
+std::uint32_t SimInput::map_virtual_key(std::uint32_t code, std::uint32_t map_type) {
+  return us_map_virtual_key(code, map_type);
+}
+
+std::int16_t SimInput::vk_key_scan(char16_t ch) { return us_vk_key_scan(ch); }
 
 }  // namespace uiad::sim

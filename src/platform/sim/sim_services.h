@@ -45,6 +45,7 @@ class SimWindowSystem final : public platform::WindowSystem {
   bool is_window_visible(platform::Hwnd hwnd) override;
   bool is_iconic(platform::Hwnd hwnd) override;
   platform::ThreadProcessId get_window_thread_process_id(platform::Hwnd hwnd) override;
+  platform::Result<std::uint32_t> dwm_get_window_attribute_cloaked(platform::Hwnd hwnd) override;
   std::int32_t get_window_long(platform::Hwnd hwnd, int index) override;
   std::int32_t set_window_long(platform::Hwnd hwnd, int index, std::int32_t value) override;
   platform::Hwnd child_window_from_point_ex(platform::Hwnd parent, platform::Point client_point,
@@ -74,6 +75,8 @@ class SimInput final : public platform::Input {
   bool attach_thread_input(std::uint32_t attach, std::uint32_t attach_to, bool attach_on) override;
   std::optional<platform::GuiThreadInfo> get_gui_thread_info(std::uint32_t thread_id) override;
   std::int32_t get_system_metrics(int index) override;
+  std::uint32_t map_virtual_key(std::uint32_t code, std::uint32_t map_type) override;
+  std::int16_t vk_key_scan(char16_t ch) override;
 
  private:
   std::shared_ptr<SimState> state_;

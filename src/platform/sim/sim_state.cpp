@@ -301,7 +301,8 @@ std::int32_t SimState::element_at_point(platform::Point point) const {
   std::int32_t window = kNone;
   for (std::int32_t w : model.top_level) {
     const SimWindow& sw = model.windows[w];
-    if (sw.exists && (sw.style & kWsVisible) && !(sw.style & kWsMinimize) &&
+    // A cloaked window is not drawn, so nothing of it is under a point.
+    if (sw.exists && (sw.style & kWsVisible) && !(sw.style & kWsMinimize) && sw.cloaked == 0 &&
         rect_contains(sw.rect, point)) {
       window = w;
       break;

@@ -13,6 +13,7 @@ constexpr std::uint32_t kCwpSkipDisabled = 2;
 constexpr std::uint32_t kCwpSkipTransparent = 4;
 constexpr std::int32_t kWsExTransparent = 0x20;
 constexpr platform::Hwnd kHwndMessage = static_cast<platform::Hwnd>(-3);
+constexpr platform::HResult kEHandle = static_cast<platform::HResult>(0x80070006u);
 
 platform::WString truncated(const platform::WString& text, int max_count) {
   if (max_count <= 0) return {};
@@ -125,6 +126,17 @@ platform::ThreadProcessId SimWindowSystem::get_window_thread_process_id(platform
   const std::int32_t w = state_->model.index_of(hwnd);
   if (w == kNone || !state_->model.windows[w].exists) return {};
   return {state_->model.windows[w].thread_id, state_->model.windows[w].process_id};
+}
+
+// A child window reads as cloaked when its top-level window is, as DWM
+// cloaks whole top-level windows.
+platform::Result<std::uint32_t> SimWindowSystem::dwm_get_window_attribute_cloaked(
+    platform::Hwnd hwnd) {
+  std::lock_guard lock(state_->mutex);
+  std::int32_t w = state_->model.index_of(hwnd);
+  if (w == kNone || !state_->model.windows[w].exists) return {kEHandle, 0};
+  while (state_->model.windows[w].parent != kNone) w = state_->model.windows[w].parent;
+  return {platform::kSOk, state_->model.windows[w].cloaked};
 }
 
 std::int32_t SimWindowSystem::get_window_long(platform::Hwnd hwnd, int index) {

@@ -100,4 +100,10 @@ std::optional<platform::GuiThreadInfo> Win32Input::get_gui_thread_info(std::uint
 
 std::int32_t Win32Input::get_system_metrics(int index) { return GetSystemMetrics(index); }
 
+std::uint32_t Win32Input::map_virtual_key(std::uint32_t code, std::uint32_t map_type) {
+  return MapVirtualKeyW(code, map_type);
+}
+
+std::int16_t Win32Input::vk_key_scan(char16_t ch) { return VkKeyScanW(static_cast<WCHAR>(ch)); }
+
 }  // namespace uiad::win32

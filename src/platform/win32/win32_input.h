@@ -26,6 +26,8 @@ class Win32Input final : public platform::Input {
   std::optional<platform::GuiThreadInfo> get_gui_thread_info(std::uint32_t thread_id) override;
 
   std::int32_t get_system_metrics(int index) override;
+  std::uint32_t map_virtual_key(std::uint32_t code, std::uint32_t map_type) override;
+  std::int16_t vk_key_scan(char16_t ch) override;
 };
 
 }  // namespace uiad::win32

@@ -4,6 +4,8 @@
 #include "platform/win32/com_ref.h"
 #include "platform/win32/uia_client.h"
 
+#include <dwmapi.h>
+
 namespace uiad::win32 {
 namespace {
 
@@ -74,6 +76,12 @@ platform::ThreadProcessId Win32WindowSystem::get_window_thread_process_id(Hwnd h
   DWORD process_id = 0;
   DWORD thread_id = GetWindowThreadProcessId(hw(hwnd), &process_id);
   return {thread_id, process_id};
+}
+
+platform::Result<std::uint32_t> Win32WindowSystem::dwm_get_window_attribute_cloaked(Hwnd hwnd) {
+  DWORD cloaked = 0;
+  const HRESULT hr = DwmGetWindowAttribute(hw(hwnd), DWMWA_CLOAKED, &cloaked, sizeof cloaked);
+  return {static_cast<platform::HResult>(hr), SUCCEEDED(hr) ? cloaked : 0};
 }
 
 std::int32_t Win32WindowSystem::get_window_long(Hwnd hwnd, int index) {

@@ -5,12 +5,23 @@ from __future__ import annotations
 import os
 import queue
 import subprocess
+import sys
 import threading
 from collections.abc import Mapping, Sequence
 from typing import IO, Final
 
 STDERR_TAIL_BYTES: Final = 4096
 REAP_SECONDS: Final = 5.0
+CREATE_NO_WINDOW: Final = 0x08000000
+
+
+def creation_flags(platform: str) -> int:
+    """Windows: no console window for the daemon.
+
+    Started from a host without a console (a GUI program, a service wrapper), the daemon would get a
+    console window of its own, which it would then list and act on like any other window.
+    """
+    return CREATE_NO_WINDOW if platform == "win32" else 0
 
 
 class Timeout:
@@ -37,6 +48,7 @@ class DaemonProcess:
             stderr=subprocess.PIPE,
             cwd=cwd,
             env=None if env is None else dict(env),
+            creationflags=creation_flags(sys.platform),
         )
         self._lines: queue.Queue[bytes | None] = queue.Queue()
         self._stderr = bytearray()

@@ -39,7 +39,8 @@ std::optional<platform::Hwnd> parse_window_handle(platform::WindowSystem& window
                                                   std::string_view text);
 
 // The first titled window whose match form contains the query's and does not
-// contain the exclusion text.
+// contain the exclusion text, among the windows the user can see (visible and
+// not cloaked); the first hidden or cloaked match only when no shown one fits.
 std::optional<TitledWindow> find_window_by_title(platform::WindowSystem& windows,
                                                  std::string_view query);
 

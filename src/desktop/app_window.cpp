@@ -1,10 +1,11 @@
 // Window and application resolution over the platform's window system.
-#include "windows/app_window.h"
+#include "desktop/app_window.h"
 
 #include <charconv>
 #include <cstdint>
 
 #include "daemon/unicode.h"
+#include "desktop/window_visibility.h"
 #include "platform/utf.h"
 
 namespace uiad {
@@ -61,14 +62,19 @@ std::optional<platform::Hwnd> parse_window_handle(platform::WindowSystem& window
 std::optional<TitledWindow> find_window_by_title(platform::WindowSystem& windows,
                                                  std::string_view query) {
   const std::string wanted = match_form(query);
+  // A window the user can see wins over an earlier hidden or cloaked one (a
+  // window on another virtual desktop, a tool's hidden helper window).
+  std::optional<TitledWindow> unseen;
   for (TitledWindow& entry : list_titled_windows(windows)) {
     const std::string title = match_form(entry.title);
-    if (title.find(wanted) != std::string::npos &&
-        title.find(kTitleExclusion) == std::string::npos) {
-      return std::move(entry);
+    if (title.find(wanted) == std::string::npos ||
+        title.find(kTitleExclusion) != std::string::npos) {
+      continue;
     }
+    if (is_shown_to_user(windows, entry.hwnd)) return std::move(entry);
+    if (!unseen) unseen = std::move(entry);
   }
-  return std::nullopt;
+  return unseen;
 }
 
 std::optional<ResolvedWindow> resolve_app_window(platform::Platform& platform, const Json& app,

@@ -1,6 +1,6 @@
 // Resolving an `app` string to a window: match form, handle form, title search
 // and process names.
-#include "windows/app_window.h"
+#include "desktop/app_window.h"
 
 #include <gtest/gtest.h>
 
@@ -23,7 +23,10 @@ constexpr const char* kDesktop = R"({
     {"hwnd": 500, "title": "Twice", "process": 12},
     {"hwnd": 600, "title": "Guarded", "process": 13},
     {"hwnd": 700, "class": "NoTitle"},
-    {"hwnd": 800, "title": "ΣΟΦΟΣ İstanbul", "process": 10}
+    {"hwnd": 800, "title": "ΣΟΦΟΣ İstanbul", "process": 10},
+    {"hwnd": 900, "title": "Calculator", "process": 10, "cloaked": true},
+    {"hwnd": 950, "title": "Calculator", "process": 11},
+    {"hwnd": 960, "title": "Mail", "process": 11, "cloaked": true}
   ]})";
 
 class AppWindow : public WindowsTest {
@@ -40,7 +43,7 @@ TEST(MatchForm, DropsZeroWidthCharactersAndLowerCasesEachCharacterAlone) {
 
 TEST_F(AppWindow, TitledWindowsKeepZOrderAndSkipUntitledOnes) {
   auto list = list_titled_windows(os().windows);
-  ASSERT_EQ(list.size(), 7u);
+  ASSERT_EQ(list.size(), 10u);
   EXPECT_EQ(list[0].hwnd, 100u);
   EXPECT_EQ(list[1].title, "Hidden notes");
   for (const auto& w : list) EXPECT_NE(w.hwnd, 700u);
@@ -61,14 +64,20 @@ TEST_F(AppWindow, HandleFormAcceptsSpacesAndPlusButNotSignsZeroOrOverflow) {
   EXPECT_EQ(parse_window_handle(w, "200"), 200u);                 // invisible still counts
 }
 
-TEST_F(AppWindow, TitleSearchTakesTheFirstMatchAndNeverTheExcludedBrowser) {
+TEST_F(AppWindow, TitleSearchTakesTheFirstMatchTheUserCanSeeAndNeverTheExcludedBrowser) {
   auto& w = os().windows;
-  EXPECT_EQ(find_window_by_title(w, "NOTE")->hwnd, 200u);  // hidden, but higher in Z order
+  // A visible window wins over a hidden one higher in the Z order, and over a
+  // cloaked one (another virtual desktop).
+  EXPECT_EQ(find_window_by_title(w, "NOTE")->hwnd, 300u);
+  EXPECT_EQ(find_window_by_title(w, "calc")->hwnd, 950u);
+  // When nothing visible matches, the first hidden or cloaked match.
+  EXPECT_EQ(find_window_by_title(w, "hidden")->hwnd, 200u);
+  EXPECT_EQ(find_window_by_title(w, "mail")->hwnd, 960u);
   EXPECT_EQ(find_window_by_title(w, "untitled - note\u200bpad")->hwnd, 300u);
   EXPECT_FALSE(find_window_by_title(w, "chrome"));
   EXPECT_FALSE(find_window_by_title(w, "inbox"));
-  // The empty query matches the first title without the exclusion text.
-  EXPECT_EQ(find_window_by_title(w, "")->hwnd, 200u);
+  // The empty query matches the first shown title without the exclusion text.
+  EXPECT_EQ(find_window_by_title(w, "")->hwnd, 300u);
   EXPECT_EQ(find_window_by_title(w, "σοφοσ i\u0307stanbul")->hwnd, 800u);
   EXPECT_FALSE(find_window_by_title(w, " untitled"));  // the query is not trimmed
 }
