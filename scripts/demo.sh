@@ -31,6 +31,8 @@ requests=(
   '{"cmd":"perform","app":"file browser","id":"name:button:Up","action":"AXPress"}'
   '{"cmd":"key","app":"preferences","id":"auto:txtUserName","key":"bob"}'
   '{"cmd":"key","app":"preferences","key":"Enter"}'
+  '{"cmd":"set_value","app":"preferences","id":"auto:txtUserName","text":"carol"}'
+  '{"cmd":"scan","app":"preferences","max_elements":5}'
   '{"cmd":"screenshot","app":"preferences","path":"build/demo-preferences.bmp"}'
   '{"cmd":"dismiss_dialogs","titles":["preferences"],"prefer":["Cancel"]}'
   '{"cmd":"wait_for_change","timeout_ms":2000}'

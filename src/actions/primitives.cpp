@@ -105,8 +105,9 @@ std::int64_t key_lparam(platform::Platform& p, std::uint64_t vk, bool key_up) {
   constexpr std::int64_t kReleased = (std::int64_t{1} << 30) | (std::int64_t{1} << 31);
   std::int64_t lp = kRepeatOnce;
   if (vk <= 0xFF) {
-    lp |= std::int64_t{p.input.map_virtual_key(static_cast<std::uint32_t>(vk), kMapVkVkToVsc) & 0xFF}
-          << 16;
+    lp |=
+        std::int64_t{p.input.map_virtual_key(static_cast<std::uint32_t>(vk), kMapVkVkToVsc) & 0xFF}
+        << 16;
   }
   // Page Up/Down, End, Home, the arrows, Insert and Delete sit on the
   // extended part of the keyboard.

@@ -109,7 +109,8 @@ Ref<Element> find_menu_item(platform::TreeWalker& walker, Element& start, unsign
     }
     if (processes == nullptr) return Visit::Match;
     auto owner = e.get_current_process_id();
-    return owner.succeeded() && contains_process(*processes, static_cast<std::uint32_t>(owner.value))
+    return owner.succeeded() &&
+                   contains_process(*processes, static_cast<std::uint32_t>(owner.value))
                ? Visit::Match
                : Visit::Descend;
   });

@@ -61,9 +61,9 @@ enum class Visit {
 // it, at most kSearchChildren children per element; a failing first-child or
 // sibling call ends that element's children. Returns a new reference on the
 // first element `visit` answers Match for.
-platform::Ref<platform::Element> find_first(
-    platform::TreeWalker& walker, platform::Element& start, unsigned depth,
-    const std::function<Visit(platform::Element&)>& visit);
+platform::Ref<platform::Element> find_first(platform::TreeWalker& walker, platform::Element& start,
+                                            unsigned depth,
+                                            const std::function<Visit(platform::Element&)>& visit);
 
 // Title bars hold the system menu bar ("System") and the caption buttons,
 // never an application's menus: every menu search passes over them.

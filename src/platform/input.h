@@ -62,7 +62,8 @@ class Input {
   virtual Hwnd get_foreground_window() = 0;
   virtual bool set_foreground_window(Hwnd hwnd) = 0;
   virtual std::uint32_t get_current_thread_id() = 0;
-  virtual bool attach_thread_input(std::uint32_t attach, std::uint32_t attach_to, bool attach_on) = 0;
+  virtual bool attach_thread_input(std::uint32_t attach, std::uint32_t attach_to,
+                                   bool attach_on) = 0;
   virtual std::optional<GuiThreadInfo> get_gui_thread_info(std::uint32_t thread_id) = 0;
 
   virtual std::int32_t get_system_metrics(int index) = 0;

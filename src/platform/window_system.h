@@ -53,8 +53,7 @@ class WindowSystem {
   virtual std::int32_t set_window_long(Hwnd hwnd, int index, std::int32_t value) = 0;
 
   // ChildWindowFromPointEx with a point in `parent`'s client coordinates.
-  virtual Hwnd child_window_from_point_ex(Hwnd parent, Point client_point,
-                                          std::uint32_t flags) = 0;
+  virtual Hwnd child_window_from_point_ex(Hwnd parent, Point client_point, std::uint32_t flags) = 0;
   // ScreenToClient; nullopt when the call fails.
   virtual std::optional<Point> screen_to_client(Hwnd hwnd, Point screen_point) = 0;
 };

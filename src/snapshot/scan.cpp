@@ -11,12 +11,12 @@
 #include "daemon/request_fields.h"
 #include "daemon/response.h"
 #include "daemon/unicode.h"
+#include "desktop/app_window.h"
 #include "snapshot/element_reading.h"
 #include "snapshot/render_widget.h"
 #include "snapshot/snapshot_text.h"
 #include "snapshot/supplement_pass.h"
 #include "snapshot/tree_walk.h"
-#include "desktop/app_window.h"
 
 namespace uiad {
 namespace {

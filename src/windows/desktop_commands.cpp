@@ -14,8 +14,9 @@ namespace uiad {
 Json handle_windows(DaemonContext& context, const Json& request) {
   platform::WindowSystem& windows = context.platform.windows;
   const auto app = request.find("app");
-  const std::string filter =
-      app != request.end() && app->is_string() ? match_form(app->get_ref<const std::string&>()) : "";
+  const std::string filter = app != request.end() && app->is_string()
+                                 ? match_form(app->get_ref<const std::string&>())
+                                 : "";
 
   Json entries = Json::array();
   for (const TitledWindow& w : list_titled_windows(windows)) {
@@ -39,7 +40,8 @@ Json handle_list_apps(DaemonContext& context, const Json& /*request*/) {
   for (const TitledWindow& w : list_titled_windows(windows)) {
     if (!is_shown_to_user(windows, w.hwnd)) continue;
     if (!seen.insert(w.title).second) continue;
-    apps.push_back(Json{{"name", w.title}, {"process", process_base_name(context.platform, w.hwnd)}});
+    apps.push_back(
+        Json{{"name", w.title}, {"process", process_base_name(context.platform, w.hwnd)}});
   }
   return ok_response(Json{{"apps", std::move(apps)}});
 }

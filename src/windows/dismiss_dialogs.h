@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "daemon/handler.h"
+#include "desktop/app_window.h"
 #include "platform/automation.h"
 #include "platform/platform.h"
-#include "desktop/app_window.h"
 
 namespace uiad {
 

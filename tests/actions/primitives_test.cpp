@@ -98,23 +98,51 @@ TEST_F(Primitives, TheDescentSkipsHiddenAndDisabledChildrenAndStopsAt32Levels) {
   EXPECT_EQ(deepest_child_at(p(), 1000, 50, 50), 1032u);
 }
 
+TEST_F(Primitives, KeyAndCharacterLParamsAreWhatTheSystemWouldPost) {
+  struct KeyCase {
+    std::uint64_t vk;
+    bool up;
+    std::int64_t lparam;
+  };
+  // Repeat count 1, the set-1 scan code, bit 24 for the extended navigation
+  // keys, bits 30 and 31 on release; no scan code for a key the layout lacks.
+  for (const KeyCase& k : {KeyCase{0x1B, false, 0x00010001}, KeyCase{0x1B, true, 0xC0010001},
+                           KeyCase{0x0D, false, 0x001C0001}, KeyCase{0x23, false, 0x014F0001},
+                           KeyCase{0x26, true, 0xC1480001}, KeyCase{0x2E, false, 0x01530001},
+                           KeyCase{0x21, false, 0x01490001}, KeyCase{0x41, false, 0x001E0001},
+                           KeyCase{0x7B, false, 0x00580001}, KeyCase{0xE5, false, 0x00000001}}) {
+    EXPECT_EQ(key_lparam(p(), k.vk, k.up), k.lparam) << k.vk << (k.up ? " up" : " down");
+  }
+  struct CharCase {
+    char16_t unit;
+    std::int64_t lparam;
+  };
+  for (const CharCase& c :
+       {CharCase{u'a', 0x1E0001}, CharCase{u'A', 0x1E0001}, CharCase{u'!', 0x020001},
+        CharCase{u' ', 0x390001}, CharCase{u'\r', 0x1C0001}, CharCase{u'?', 0x350001},
+        CharCase{u'\u00e9', 1}, CharCase{0xD83D, 1}}) {
+    EXPECT_EQ(char_lparam(p(), c.unit), c.lparam) << static_cast<int>(c.unit);
+  }
+}
+
 TEST_F(Primitives, PostedInputHasItsExactMessagesAndPacing) {
   post_left_click(p(), 200, 450, 250);  // 205: client (40,40)
   post_key_tap(p(), 201, 0x41);
   post_mouse_moves(p(), 200, 200, 120, 2, true, 100);  // 201: client (90,10)
   EXPECT_EQ(
       events(),
-      (Lines{R"({"t":0,"type":"post_message","hwnd":205,"msg":513,"wparam":1,"lparam":2621480})",
-             R"({"t":0,"type":"sleep","ms":30})",
-             R"({"t":30,"type":"post_message","hwnd":205,"msg":514,"wparam":0,"lparam":2621480})",
-             R"({"t":30,"type":"post_message","hwnd":201,"msg":256,"wparam":65,"lparam":0})",
-             R"({"t":30,"type":"sleep","ms":10})",
-             R"({"t":40,"type":"post_message","hwnd":201,"msg":257,"wparam":65,"lparam":0})",
-             R"({"t":40,"type":"post_message","hwnd":201,"msg":160,"wparam":1,"lparam":655450})",
-             R"({"t":40,"type":"post_message","hwnd":201,"msg":512,"wparam":0,"lparam":655450})",
-             R"({"t":40,"type":"sleep","ms":16})",
-             R"({"t":56,"type":"post_message","hwnd":201,"msg":512,"wparam":0,"lparam":655450})",
-             R"({"t":56,"type":"sleep","ms":16})", R"({"t":72,"type":"sleep","ms":100})"}));
+      (Lines{
+          R"({"t":0,"type":"post_message","hwnd":205,"msg":513,"wparam":1,"lparam":2621480})",
+          R"({"t":0,"type":"sleep","ms":30})",
+          R"({"t":30,"type":"post_message","hwnd":205,"msg":514,"wparam":0,"lparam":2621480})",
+          R"({"t":30,"type":"post_message","hwnd":201,"msg":256,"wparam":65,"lparam":1966081})",
+          R"({"t":30,"type":"sleep","ms":10})",
+          R"({"t":40,"type":"post_message","hwnd":201,"msg":257,"wparam":65,"lparam":3223191553})",
+          R"({"t":40,"type":"post_message","hwnd":201,"msg":160,"wparam":1,"lparam":655450})",
+          R"({"t":40,"type":"post_message","hwnd":201,"msg":512,"wparam":0,"lparam":655450})",
+          R"({"t":40,"type":"sleep","ms":16})",
+          R"({"t":56,"type":"post_message","hwnd":201,"msg":512,"wparam":0,"lparam":655450})",
+          R"({"t":56,"type":"sleep","ms":16})", R"({"t":72,"type":"sleep","ms":100})"}));
 }
 
 TEST_F(Primitives, AbsoluteMovesScaleOverTheWholeVirtualScreen) {

@@ -109,8 +109,8 @@ TEST_F(AppWindow, ProcessNamesLoseEveryTrailingLowerCaseExe) {
   EXPECT_EQ(process_base_name(os(), 300), "notepad");
   EXPECT_EQ(process_base_name(os(), 400), "Setup.EXE");
   EXPECT_EQ(process_base_name(os(), 500), "a");
-  EXPECT_EQ(process_base_name(os(), 600), "Unknown");  // cannot be opened
-  EXPECT_EQ(process_base_name(os(), 700), "Unknown");  // no process
+  EXPECT_EQ(process_base_name(os(), 600), "Unknown");    // cannot be opened
+  EXPECT_EQ(process_base_name(os(), 700), "Unknown");    // no process
   EXPECT_EQ(process_base_name(os(), 12345), "Unknown");  // not a window
 }
 

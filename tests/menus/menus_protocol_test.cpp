@@ -314,19 +314,20 @@ TEST(ContextMenu, ReadsThePopupsNamedItemsAndClosesItWithEscape) {
       R"({"t":30,"type":"post_message","hwnd":1002,"msg":517,"wparam":0,"lparam":17432968})",
       R"({"t":30,"type":"create_window","hwnd":2200})",
       R"({"t":30,"type":"sleep","ms":250})",
-      R"({"t":280,"type":"post_message","hwnd":9000,"msg":256,"wparam":27,"lparam":0})",
+      // Escape goes to the popup, not to the user's foreground window (9000).
+      R"({"t":280,"type":"post_message","hwnd":2200,"msg":256,"wparam":27,"lparam":65537})",
       R"({"t":280,"type":"destroy_window","hwnd":2200})",
       R"({"t":280,"type":"sleep","ms":10})",
-      R"({"t":290,"type":"post_message","hwnd":9000,"msg":257,"wparam":27,"lparam":0})",
+      R"({"t":290,"type":"post_message","hwnd":2200,"msg":257,"wparam":27,"lparam":3221291009,"ok":false})",
       R"({"t":290,"type":"sleep","ms":20})",
-      // Escape is sent even when no menu was found.
+      // Escape is sent even when no menu was found: to the application's window.
       R"({"t":310,"type":"post_message","hwnd":1100,"msg":516,"wparam":0,"lparam":0})",
       R"({"t":310,"type":"sleep","ms":30})",
       R"({"t":340,"type":"post_message","hwnd":1100,"msg":517,"wparam":0,"lparam":0})",
       R"({"t":340,"type":"sleep","ms":250})",
-      R"({"t":590,"type":"post_message","hwnd":9000,"msg":256,"wparam":27,"lparam":0})",
+      R"({"t":590,"type":"post_message","hwnd":1100,"msg":256,"wparam":27,"lparam":65537})",
       R"({"t":590,"type":"sleep","ms":10})",
-      R"({"t":600,"type":"post_message","hwnd":9000,"msg":257,"wparam":27,"lparam":0})",
+      R"({"t":600,"type":"post_message","hwnd":1100,"msg":257,"wparam":27,"lparam":3221291009})",
       R"({"t":600,"type":"sleep","ms":20})",
   };
   EXPECT_EQ(result.events, expected);
@@ -346,14 +347,15 @@ TEST(ContextMenu, ForegroundTrueBringsTheWindowForwardAndTheUsersWindowBack) {
       foreground_and_waits.push_back(event);
     }
   }
-  EXPECT_EQ(foreground_and_waits,
-            (std::vector<std::string>{
-                R"({"t":0,"type":"foreground","hwnd":1001})", R"({"t":0,"type":"sleep","ms":60})",
-                R"({"t":60,"type":"sleep","ms":30})", R"({"t":90,"type":"sleep","ms":250})",
-                // Escape goes to the window now in front: the application's.
-                R"({"t":340,"type":"post_message","hwnd":1001,"msg":256,"wparam":27,"lparam":0})",
-                R"({"t":340,"type":"sleep","ms":10})", R"({"t":350,"type":"sleep","ms":20})",
-                R"({"t":370,"type":"foreground","hwnd":9000})"}));
+  EXPECT_EQ(
+      foreground_and_waits,
+      (std::vector<std::string>{
+          R"({"t":0,"type":"foreground","hwnd":1001})", R"({"t":0,"type":"sleep","ms":60})",
+          R"({"t":60,"type":"sleep","ms":30})", R"({"t":90,"type":"sleep","ms":250})",
+          // Escape goes to the window now in front: the application's.
+          R"({"t":340,"type":"post_message","hwnd":2200,"msg":256,"wparam":27,"lparam":65537})",
+          R"({"t":340,"type":"sleep","ms":10})", R"({"t":350,"type":"sleep","ms":20})",
+          R"({"t":370,"type":"foreground","hwnd":9000})"}));
 }
 
 }  // namespace

@@ -264,11 +264,12 @@ TEST(SetValueProtocol, ChoosesBetweenTheValuePatternTypingAndSettingTheText) {
          {R"({"cmd":"set_value","app":"tool","id":"auto:locked","text":"ok"})"},
          {ok("locked", "Locked", "post", "input")},
          {kNoActivate, post_at(0, 4000, 6, 1, 0), sleep_at(0, 50), sleep_at(50, 200),
-          post_at(250, 4010, 258, 'o', 0), sleep_at(250, 4), post_at(254, 4010, 258, 'k', 0),
-          sleep_at(254, 4), sleep_at(258, 40), restore_style(298)}});
+          post_at(250, 4010, 258, 'o', 0x180001), sleep_at(250, 4),
+          post_at(254, 4010, 258, 'k', 0x250001), sleep_at(254, 4), sleep_at(258, 40),
+          restore_style(298)}});
   check({"19 pixels from an edit window: its whole text at once, no guard",
          {R"({"cmd":"set_value","app":"tool","id":"auto:near19","text":"n"})"},
-         {ok("near19", "Near", "post", "text")},
+         {ok("near19", "Near", "settext", "text")},
          {R"({"t":0,"type":"send_message","hwnd":4010,"msg":12,"wparam":0,"text":"n"})"}});
   check({"20 pixels is not near: the element at the point takes the value",
          {R"({"cmd":"set_value","app":"tool","id":"auto:far20","text":"f"})"},
@@ -281,8 +282,8 @@ TEST(SetValueProtocol, ChoosesBetweenTheValuePatternTypingAndSettingTheText) {
          {"{\"cmd\":\"set_value\",\"app\":\"tool\",\"id\":\"auto:console\",\"text\":"
           "\"a\xF0\x9F\x98\x80\"}"},
          {ok("console", "Console", "post", "group")},
-         {post_at(0, 4030, 258, 'a', 0), sleep_at(0, 4), post_at(4, 4030, 258, 0xD83D, 0),
-          post_at(4, 4030, 258, 0xDE00, 0), sleep_at(4, 4)}});
+         {post_at(0, 4030, 258, 'a', 0x1e0001), sleep_at(0, 4), post_at(4, 4030, 258, 0xD83D, 1),
+          post_at(4, 4030, 258, 0xDE00, 1), sleep_at(4, 4)}});
   check({"'text' is checked before the session",
          {R"({"cmd":"set_value","app":"nothing","id":"auto:name"})",
           R"({"cmd":"set_value","app":"tool","id":"auto:name","text":5})",
@@ -327,7 +328,7 @@ TEST(SetValueProtocol, OfEquallyNearEditWindowsTheFirstListedGetsTheText) {
       scene.path(), "two", {R"({"cmd":"set_value","app":"two","id":"auto:mid","text":"t"})"});
   EXPECT_EQ(s.responses,
             (std::vector<std::string>{
-                R"({"id":"auto:mid","label":"Mid","method":"post","ok":true,"role":"text"})"}));
+                R"({"id":"auto:mid","label":"Mid","method":"settext","ok":true,"role":"text"})"}));
   EXPECT_EQ(s.events,
             (std::vector<std::string>{
                 R"({"t":0,"type":"send_message","hwnd":12,"msg":12,"wparam":0,"text":"t"})"}));
@@ -348,13 +349,17 @@ TEST(SetValueProtocol, TheNextScanShowsTheNewTexts) {
 TEST(SetValueProtocol, AChromiumSessionIsTypedIntoItsContentWindow) {
   const Exchange s = run_after_scan(
       "browser", {R"({"cmd":"set_value","app":"browser","id":"auto:q","text":"hi"})"});
-  EXPECT_EQ(s.responses,
-            (std::vector<std::string>{
-                R"({"id":"auto:q","label":"Search","method":"post","ok":true,"role":"input"})"}));
-  EXPECT_EQ(s.events, (std::vector<std::string>{post_at(0, 6000, 6, 1, 0),
-                                                post_at(0, 6001, 7, 0, 0), sleep_at(0, 50),
-                                                post_at(50, 6001, 258, 'h', 0), sleep_at(50, 4),
-                                                post_at(54, 6001, 258, 'i', 0), sleep_at(54, 4)}));
+  EXPECT_EQ(
+      s.responses,
+      (std::vector<std::string>{
+          R"({"id":"auto:q","label":"Search","method":"uia-clear+post","ok":true,"role":"input"})"}));
+  // Emptied through its Value pattern first, so the typing replaces the text;
+  // the page still sees every character typed.
+  EXPECT_EQ(s.events, (std::vector<std::string>{
+                          post_at(0, 6000, 6, 1, 0), post_at(0, 6001, 7, 0, 0), sleep_at(0, 50),
+                          R"({"t":50,"type":"uia","call":"SetValue","element":"23","value":""})",
+                          post_at(50, 6001, 258, 'h', 0x230001), sleep_at(50, 4),
+                          post_at(54, 6001, 258, 'i', 0x170001), sleep_at(54, 4)}));
 }
 
 TEST(SetFocusedProtocol, ActivatesThenClicksAndAnswersOkOnly) {

@@ -49,7 +49,8 @@ constexpr const char* kScene = R"({"windows": [
     {"when": {"event": "click", "within": 100}, "then": [{"action": "destroy_window", "window": 100}]},
     {"when": {"event": "click", "within": 200}, "then": [{"action": "destroy_window", "window": 200}]},
     {"when": {"event": "click", "within": 300}, "then": [{"action": "destroy_window", "window": 300}]},
-    {"when": {"event": "click", "within": 400}, "then": [{"action": "destroy_window", "window": 400}]}]})";
+    {"when": {"event": "click", "within": 400}, "then": [{"action": "destroy_window", "window": 400}]},
+    {"when": {"event": "click", "within": 700}, "then": [{"action": "destroy_window", "window": 700}]}]})";
 
 struct Case {
   const char* what;
@@ -118,10 +119,13 @@ TEST(DismissDialogsProtocol, DialogsButtonsAndPasses) {
       {"only a disabled button: stops with what was dismissed before",
        R"({"cmd":"dismiss_dialogs","titles":["confirm","stuck"]})",
        dismissed(record("NO", "Confirm")), click(401, true)},
-      {"no button on screen",
+      {"a button on a monitor left of the primary one is pressed like any other",
        R"({"cmd":"dismiss_dialogs","titles":["offscreen"]})",
-       dismissed(""),
-       {}},
+       dismissed(record("OK", "Offscreen")),
+       {R"({"type":"post_message","hwnd":700,"msg":513,"wparam":1,"lparam":4915340})",
+        R"({"type":"sleep","ms":30})",
+        R"({"type":"post_message","hwnd":700,"msg":514,"wparam":0,"lparam":4915340})",
+        R"({"type":"destroy_window","hwnd":700})", R"({"type":"sleep","ms":1000})"}},
       {"a dialog that stays is pressed on every pass",
        R"({"cmd":"dismiss_dialogs","titles":["sticky"],"passes":3,"exclude":5})",
        dismissed(record("Retry", "Sticky") + "," + record("Retry", "Sticky") + "," +

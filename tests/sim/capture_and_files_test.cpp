@@ -33,6 +33,9 @@ TEST_F(SimCapture, PrintWindowPaintsChildrenOverTheWindowAndGetDIBitsCopiesTopDo
   header.width = 4;
   header.height = -3;
   std::vector<std::uint8_t> pixels(4 * 3 * 4);
+  // GDI wants the bitmap out of every DC before GetDIBits reads it.
+  EXPECT_EQ(gdi.get_di_bits(mem, bitmap, 0, 3, pixels, header, 0), 0);
+  EXPECT_EQ(gdi.select_object(mem, old), bitmap);
   EXPECT_EQ(gdi.get_di_bits(mem, bitmap, 0, 3, pixels, header, 0), 3);
   auto pixel = [&](int x, int y) {
     const std::uint8_t* p = &pixels[(y * 4 + x) * 4];
@@ -51,7 +54,6 @@ TEST_F(SimCapture, PrintWindowPaintsChildrenOverTheWindowAndGetDIBitsCopiesTopDo
   EXPECT_TRUE(std::equal(bottom_up.begin(), bottom_up.begin() + 16, pixels.end() - 16));
   std::vector<std::uint8_t> small(8);
   EXPECT_EQ(gdi.get_di_bits(mem, bitmap, 0, 3, small, header, 0), 0);
-  EXPECT_EQ(gdi.select_object(mem, old), bitmap);
   EXPECT_TRUE(gdi.delete_object(bitmap));
   EXPECT_TRUE(gdi.delete_dc(mem));
   EXPECT_EQ(gdi.release_dc(0, screen), 1);

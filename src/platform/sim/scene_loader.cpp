@@ -670,9 +670,9 @@ void Loader::load_window(const Json& value, const std::string& path, std::int32_
   if (depth >= kMaxNesting)
     fail(path, "windows nest deeper than " + std::to_string(kMaxNesting) + " levels");
   check_keys(value, path,
-             {"hwnd", "class", "title", "rect", "client", "visible", "minimized", "enabled",
-              "style", "ex_style", "process", "thread", "focus", "dpi", "color", "exists",
-              "cloaked", "element", "children", "faults"});
+             {"hwnd",    "class",  "title",    "rect",    "client",   "visible", "minimized",
+              "enabled", "style",  "ex_style", "process", "thread",   "focus",   "dpi",
+              "color",   "exists", "cloaked",  "element", "children", "faults"});
   const Json* hwnd = member(value, "hwnd");
   if (hwnd == nullptr) fail(path, "a window needs \"hwnd\"");
   SimWindow w;

@@ -117,8 +117,8 @@ int SimGdi::get_di_bits(platform::Hdc hdc, platform::Hgdiobj bitmap_handle, std:
   // GetDIBits documents that the bitmap must not be selected into a DC; the
   // simulator refuses, so a capture that reads it selected shows as failing.
   if (bitmap == nullptr || bitmap->selected != 0 || usage != platform::kDibRgbColors ||
-      header.size != 40 ||
-      header.bit_count != 32 || header.compression != 0 || header.width != bitmap->width) {
+      header.size != 40 || header.bit_count != 32 || header.compression != 0 ||
+      header.width != bitmap->width) {
     return 0;
   }
   const bool top_down = header.height < 0;

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "platform/sim/sim_services.h"
-#include "platform/sim/us_layout.h"
 #include "platform/sim/text.h"
+#include "platform/sim/us_layout.h"
 
 namespace uiad::sim {
 namespace {

@@ -131,8 +131,7 @@ class SimFiles final : public platform::Files {
  public:
   explicit SimFiles(std::shared_ptr<SimState> state) : state_(std::move(state)) {}
   platform::Result<platform::Handle> create_file_for_write(const platform::WString& path) override;
-  platform::HResult write_file(platform::Handle file,
-                               std::span<const std::uint8_t> bytes) override;
+  platform::HResult write_file(platform::Handle file, std::span<const std::uint8_t> bytes) override;
   platform::HResult close_file(platform::Handle file) override;
 
  private:

@@ -1,7 +1,6 @@
 // Set-1 scan codes of the US layout, for the lParam of keyboard messages.
 #include "platform/sim/us_layout.h"
 
-
 namespace uiad::sim {
 namespace {
 
@@ -35,10 +34,10 @@ struct PunctuationKey {
 };
 
 constexpr PunctuationKey kPunctuation[] = {
-    {'1', '!', '1'},  {'2', '@', '2'},  {'3', '#', '3'},  {'4', '$', '4'},  {'5', '%', '5'},
-    {'6', '^', '6'},  {'7', '&', '7'},  {'8', '*', '8'},  {'9', '(', '9'},  {'0', ')', '0'},
-    {';', ':', 0xBA}, {'=', '+', 0xBB}, {',', '<', 0xBC}, {'-', '_', 0xBD}, {'.', '>', 0xBE},
-    {'/', '?', 0xBF}, {'`', '~', 0xC0}, {'[', '{', 0xDB}, {'\\', '|', 0xDC}, {']', '}', 0xDD},
+    {'1', '!', '1'},   {'2', '@', '2'},  {'3', '#', '3'},  {'4', '$', '4'},   {'5', '%', '5'},
+    {'6', '^', '6'},   {'7', '&', '7'},  {'8', '*', '8'},  {'9', '(', '9'},   {'0', ')', '0'},
+    {';', ':', 0xBA},  {'=', '+', 0xBB}, {',', '<', 0xBC}, {'-', '_', 0xBD},  {'.', '>', 0xBE},
+    {'/', '?', 0xBF},  {'`', '~', 0xC0}, {'[', '{', 0xDB}, {'\\', '|', 0xDC}, {']', '}', 0xDD},
     {'\'', '"', 0xDE}, {' ', ' ', 0x20},
 };
 
@@ -73,7 +72,8 @@ std::int16_t us_vk_key_scan(char16_t ch) {
   }
   for (const PunctuationKey& k : kPunctuation) {
     if (ch == static_cast<unsigned char>(k.plain)) return k.vk;
-    if (ch == static_cast<unsigned char>(k.shifted)) return static_cast<std::int16_t>(kShift | k.vk);
+    if (ch == static_cast<unsigned char>(k.shifted))
+      return static_cast<std::int16_t>(kShift | k.vk);
   }
   return -1;
 }

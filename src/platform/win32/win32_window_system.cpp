@@ -1,10 +1,10 @@
 // user32 window calls, one for one.
 #include "platform/win32/win32_window_system.h"
 
+#include <dwmapi.h>
+
 #include "platform/win32/com_ref.h"
 #include "platform/win32/uia_client.h"
-
-#include <dwmapi.h>
 
 namespace uiad::win32 {
 namespace {
