@@ -749,8 +749,8 @@ std::optional<Node> node_from_point(POINT screen_point) {
     if (IsWindowVisible(top) && GetWindowRect(top, &rect) && contains(rect, screen_point)) break;
   }
   if (top == nullptr) return desktop_node();
-  // WindowFromPoint passes over disabled controls and group-box contents
-  // unevenly; descend from the top-level window through the visible children,
+  // Down through the visible children that hold the point (WindowFromPoint
+  // passes over disabled controls and group-box contents unevenly),
   // preferring a control over a group box that merely frames it. The caption
   // is the window's own: no point finds the title bar's parts.
   Node current = Node::of(top);

@@ -43,14 +43,14 @@ enum class Kind {
   ComboBox,
   ScrollBar,
   Hyperlink,
-  MenuBar,    // a top-level window's menu bar (raw view only)
+  MenuBar,         // a top-level window's menu bar (raw view only)
   TitleBar,        // a captioned top-level window's title bar
   SystemMenuBar,   // the title bar's "System" menu bar
   SystemMenuItem,  // its one item
   CaptionButton,   // Minimize, Maximize (Restore) or Close
-  Menu,       // a popup menu window (class #32768)
-  MenuItem,   // one item of it
-  Separator,  // a separator between its items
+  Menu,            // a popup menu window (class #32768)
+  MenuItem,        // one item of it
+  Separator,       // a separator between its items
 };
 
 Node desktop_node();
