@@ -161,8 +161,17 @@ def render_line(depth, element_id, r, self_closing):
     return "  " * depth + f"<{r['role']} " + " ".join(attrs) + ("/>" if self_closing else ">")
 
 
+def is_transparent_group(r):
+    """An unnamed group without state has no line of its own; its children
+    are shown in its place (at their own depth)."""
+    return r["role"] == "group" and not r["label"] and not r["value"] and not r["focused"] and \
+        not r["selected"] and r["checked"] is None
+
+
 def render(node, depth=0):
     element_id, r, children = node
+    if is_transparent_group(r):
+        return [line for child in children for line in render(child, depth + 1)]
     if not children:
         return [render_line(depth, element_id, r, True)]
     lines = [render_line(depth, element_id, r, False)]
@@ -171,11 +180,38 @@ def render(node, depth=0):
     return lines + ["  " * depth + f"</{r['role']}>"]
 
 
+def caption_layout(caption):
+    """Where the title bar's parts are, from the bar GetTitleBarInfo gives and
+    the caption button size the application logged: the buttons right-aligned
+    in the bar, the System menu on the window icon left of it."""
+    left, top, right, bottom = caption["bar"]
+    width, height = caption["cx"], min(caption["cy"], bottom - top)
+
+    def from_right(k):
+        edge = right - k * width
+        return [max(left, edge - width), top, edge, top + height]
+    return {"bar": [left, top, right, bottom], "System": [left - width, top, left, top + height],
+            "Minimize": from_right(2), "Maximize": from_right(1), "Close": from_right(0)}
+
+
+def title_bar_node(caption, max_depth):
+    """The title bar of a window with WS_OVERLAPPEDWINDOW as a scan renders it
+    below the window (depth 1): an unnamed group, whose id is its place in the
+    walk, with the System menu bar and the three caption buttons."""
+    layout = caption_layout(caption)
+    system_item = ("name:menuitem:System", record("menuitem", "System", layout["System"]), [])
+    system_bar = ("auto:MenuBar", record("menubar", "System", layout["System"], automation_id="MenuBar"),
+                  [system_item] if max_depth >= 3 else [])
+    buttons = [(f"name:button:{n}", record("button", n, layout[n]), []) for n in ("Minimize", "Maximize", "Close")]
+    return ["idx:?", record("group", "", layout["bar"]), [system_bar, *buttons] if max_depth >= 2 else []]
+
+
 def expected_app_snapshot(app, app_is_foreground, max_depth=100):
     """(ui_block, elements) that a scan of the test application must produce,
     built from what the application logged about its windows at start. Windows
     below `max_depth` are found again by the supplement pass over descendant
-    windows; list rows below it are not windows and are lost."""
+    windows; list rows below it are not windows and are lost. The title bar
+    follows the client controls."""
     focus_events = [e for e in app.log.events() if e["event"] == "focus"]
     focus_id = focus_events[-1]["id"] if focus_events and app_is_foreground else None
     nodes = {}
@@ -205,9 +241,17 @@ def expected_app_snapshot(app, app_is_foreground, max_depth=100):
             for item in app.items:
                 node[2].append((f"name:row:{sanitize_id_text(item['text'])}",
                                 record("row", item["text"], item["rect"]), []))
+    title_bar = title_bar_node(app.caption, max_depth)
+    if max_depth >= 1:
+        root[2].append(title_bar)
     elements = {}
+    counter = 0
 
     def collect(node):
+        nonlocal counter
+        counter += 1  # the walk's element counter, which an unnamed element's id takes
+        if node is title_bar:
+            node[0] = f"idx:{counter}"
         elements[node[0]] = summary(node[1])
         for child in node[2]:
             collect(child)
@@ -323,6 +367,100 @@ def _(suite):
              for line in lines]
     half = len(strip) // 2
     expect_equal(strip[half:], strip[:half], "current reading against the cached reading")
+
+
+TITLE_BAR, MENU_BAR, MENU_ITEM, BUTTON = 50037, 50010, 50011, 50000
+SC_MINIMIZE, SC_MAXIMIZE, SC_CLOSE, SC_RESTORE = 0xF020, 0xF030, 0xF060, 0xF120
+
+
+def children_at(lines, parent_index):
+    """The elements one level below lines[parent_index] of a depth-first dump."""
+    depth = lines[parent_index]["depth"]
+    out = []
+    for line in lines[parent_index + 1:]:
+        if line["depth"] <= depth:
+            break
+        if line["depth"] == depth + 1:
+            out.append(line["element"])
+    return out
+
+
+def inside(inner, outer):
+    return outer[0] <= inner[0] < inner[2] <= outer[2] and outer[1] <= inner[1] < inner[3] <= outer[3]
+
+
+@case("standin_title_bar_follows_the_client_controls_in_every_view")
+def _(suite):
+    app = suite.app
+    layout = caption_layout(app.caption)
+    raw = suite.bed.probe("raw", app.hwnd)
+    top = children_at(raw, 0)
+    client = [str(c["id"]) for c in app.controls if c["parent"] == app.hwnd and c["visible"]]
+    expect_equal([(e["type"], e["name"], e["aid"]) for e in top[len(client):]],
+                 [(TITLE_BAR, "", ""), (MENU_BAR, "Application", "MenuBar")], "raw view after the client controls")
+    expect_equal([e["aid"] for e in top[:len(client)]], client, "client controls first, in Z order")
+    bar_at = next(i for i, line in enumerate(raw) if line["element"]["type"] == TITLE_BAR)
+    parts = children_at(raw, bar_at)
+    expect_equal([(e["type"], e["name"], e["aid"], e["enabled"], e["patterns"]) for e in parts],
+                 [(MENU_BAR, "System", "MenuBar", True, []), (BUTTON, "Minimize", "", True, ["Invoke"]),
+                  (BUTTON, "Maximize", "", True, ["Invoke"]), (BUTTON, "Close", "", True, ["Invoke"])],
+                 "the title bar's parts")
+    expect_equal([(e["type"], e["name"], e["patterns"]) for e in children_at(raw, bar_at + 1)],
+                 [(MENU_ITEM, "System", [])], "the System menu bar's item")
+    expect_equal(raw[bar_at]["element"]["rect"], layout["bar"], "the bar: GetTitleBarInfo's rectangle")
+    for e in parts[1:]:
+        expect(inside(e["rect"], layout["bar"]), f"{e['name']} {e['rect']} not inside the bar {layout['bar']}")
+        expect_equal(e["rect"], layout[e["name"]], f"rectangle of {e['name']}")
+    expect(parts[1]["rect"][2] <= parts[2]["rect"][0] and parts[2]["rect"][2] <= parts[3]["rect"][0],
+           "the buttons overlap or are out of order")
+    expect(parts[0]["rect"][2] <= layout["bar"][0] and parts[0]["rect"][0] >= app.rect[0],
+           f"the System menu {parts[0]['rect']} is not on the icon left of the bar")
+    first_menu_bar = next(line["element"]["name"] for line in raw if line["element"]["type"] == MENU_BAR)
+    expect_equal(first_menu_bar, "System", "the first menu bar of a depth-first raw walk")
+    # The control view and the cache show the title bar too, not the menu bar.
+    tree = suite.bed.probe("tree", app.hwnd)
+    for mode in ("cache", "current"):
+        lines = [line for line in tree if line["mode"] == mode]
+        names = [(e["type"], e["name"]) for e in children_at(lines, 0)[-1:]]
+        expect_equal(names, [(TITLE_BAR, "")], f"{mode}: the last child of the window")
+        expect_equal(len([line for line in lines if line["element"]["type"] in (MENU_BAR, MENU_ITEM)]), 2,
+                     f"{mode}: menu elements (the System menu bar and its item only)")
+
+
+@case("standin_message_box_title_bar_has_close_only")
+def _(suite):
+    bed, app = suite.bed, suite.app
+    mark = len(app.log.events())
+    dialog = open_test_dialog(bed, app)
+    try:
+        check_message_box_title_bar(bed, app, dialog, mark)
+    finally:
+        close_test_dialog_if_open(bed)
+
+
+def check_message_box_title_bar(bed, app, dialog, mark):
+    raw = bed.probe("raw", dialog["hwnd"])
+    top = children_at(raw, 0)
+    expect_equal([(e["type"], e["name"]) for e in top[-1:]], [(TITLE_BAR, "")], "the dialog's last child")
+    expect_equal([line["element"]["name"] for line in raw if line["element"]["type"] in (MENU_BAR, MENU_ITEM)], [],
+                 "menu elements in the dialog")
+    bar_at = next(i for i, line in enumerate(raw) if line["element"]["type"] == TITLE_BAR)
+    close = children_at(raw, bar_at)
+    # A message box has a modal frame: no icon, so no System menu, and no
+    # minimize or maximize box.
+    expect_equal([(e["type"], e["name"], e["enabled"], e["patterns"]) for e in close],
+                 [(BUTTON, "Close", True, ["Invoke"])], "the dialog's title-bar parts")
+    window = next(w for w in bed.top_level_windows() if w["hwnd"] == dialog["hwnd"])
+    expect(inside(close[0]["rect"], window["rect"]) and close[0]["rect"][3] <= top[0]["rect"][1],
+           f"Close {close[0]['rect']} is not in the caption of {window['rect']}")
+    # ElementFromPoint does not descend into the caption, as on the system:
+    # the dialog, just opened and so on top, is the element there.
+    centre = ((close[0]["rect"][0] + close[0]["rect"][2]) // 2, (close[0]["rect"][1] + close[0]["rect"][3]) // 2)
+    at_close = bed.probe("point", *centre)[0]["element"]
+    expect_equal((at_close["type"], at_close["hwnd"]), (50032, dialog["hwnd"]), "the element at Close's centre")
+    # Invoke posts SC_CLOSE: the message box ends as Escape would, with IDCANCEL.
+    expect_equal(bed.probe("named", dialog["hwnd"], "Close", "invoke")[0]["hr"], "0x00000000", "Invoke of Close")
+    logged(app, mark, "dialog_closed", result=2)
 
 
 @case("standin_invoke_blocks_until_modal_dialog_closes")
@@ -549,6 +687,18 @@ def _(suite):
     close_dialog_with_ok(bed)
     logged(app, mark, "dialog_closed", result=1)
     invoker.wait(10)
+    # The caption buttons post the system commands; Maximize turns into
+    # Restore while the window is maximized; Close ends the application.
+    for name, command, renamed in (("Maximize", SC_MAXIMIZE, "Restore"), ("Restore", SC_RESTORE, "Maximize"),
+                                   ("Minimize", SC_MINIMIZE, None), ("Close", SC_CLOSE, None)):
+        mark = len(app.log.events())
+        expect_equal(bed.probe("named", app.hwnd, name, "invoke")[0]["hr"], "0x00000000", f"Invoke of {name}")
+        logged(app, mark, "syscommand", command=command)
+        if renamed:
+            expect(bed.wait_until(lambda: "error" not in bed.probe("named", app.hwnd, renamed)[0], 5),
+                   f"no {renamed} button after {name}")
+    logged(app, mark, "close")
+    logged(app, mark, "exit")
     bed.stop(app.process)
 
 
@@ -570,6 +720,28 @@ def centre_in_client(app, control_id):
     return (right - left) // 2, (bottom - top) // 2
 
 
+def key_lparam(scan, extended=False, up=False):
+    """A key message's lParam as the system posts it: repeat count 1, the scan
+    code, the extended-key flag, and previous state and transition on key up."""
+    return 1 | (scan & 0xFF) << 16 | (1 << 24 if extended else 0) | (0xC0000000 if up else 0)
+
+
+def char_lparams(bed, text):
+    """WM_CHAR lParams for each UTF-16 unit of the text: repeat count 1 and the
+    scan code of the key that types the unit on the current layout (0: none)."""
+    return [key_lparam(line["scan"]) for line in bed.probe("chars", text)]
+
+
+def utf16_units(text):
+    data = text.encode("utf-16-le")
+    return list(struct.unpack(f"<{len(data) // 2}H", data))
+
+
+def key_events(app, mark, control_id, events=("keydown", "keyup")):
+    return [(e["event"], e["vk"], e["lparam"]) for e in app.log.events()[mark:]
+            if e["event"] in events and e["id"] == control_id]
+
+
 @case("key_posts_names_and_text_to_an_edit")
 def _(suite):
     app = actions_app(suite)
@@ -583,13 +755,56 @@ def _(suite):
     expect_equal(answer, {"count": 2, "focused": True, "key": " End ", "kind": "key", "method": "post",
                           "ok": True, "vk": 35}, "key answer")
     logged(app, mark, "activate", state=1)
-    typed = [e["code"] for e in app.log.events()[mark:] if e["event"] == "char" and e["id"] == 135]
-    expect_equal(typed[:3], [ord("H"), ord("i"), ord("!")], "characters the edit received")
-    keys = [(e["event"], e["vk"]) for e in app.log.events()[mark:] if e["event"] in ("keydown", "keyup")
-            and e["id"] == 135]
-    expect_equal(keys, [("keydown", 35), ("keyup", 35)] * 2, "keys the edit received")
+    typed = [(e["code"], e["lparam"]) for e in app.log.events()[mark:] if e["event"] == "char" and e["id"] == 135]
+    expect_equal(typed[:3], list(zip([ord("H"), ord("i"), ord("!")], char_lparams(suite.bed, "Hi!"))),
+                 "characters the edit received, with their lParams")
+    end = suite.bed.probe("vsc", 35)[0]["scan"]
+    expect_equal(key_events(app, mark, 135),
+                 [("keydown", 35, key_lparam(end, True)), ("keyup", 35, key_lparam(end, True, True))] * 2,
+                 "keys the edit received, with their lParams")
     rescanned = scan(suite, "UIAD Actions App", "current")
     expect_equal(rescanned["elements"]["auto:135"]["value"], "Hi!", "the edit's text read back")
+
+
+# Key name, virtual key, set-1 scan code on a US layout, extended key.
+KEY_TABLE = [("Esc", 0x1B, 0x01, False), ("Backspace", 0x08, 0x0E, False), ("Tab", 0x09, 0x0F, False),
+             ("Enter", 0x0D, 0x1C, False), ("Space", 0x20, 0x39, False), ("Home", 0x24, 0x47, True),
+             ("Up", 0x26, 0x48, True), ("PageUp", 0x21, 0x49, True), ("Left", 0x25, 0x4B, True),
+             ("Right", 0x27, 0x4D, True), ("End", 0x23, 0x4F, True), ("Down", 0x28, 0x50, True),
+             ("PageDown", 0x22, 0x51, True), ("Insert", 0x2D, 0x52, True), ("Delete", 0x2E, 0x53, True)]
+
+
+@case("key_names_post_scan_codes_and_extended_flags")
+def _(suite):
+    app, bed = actions_app(suite), suite.bed
+    daemon = suite.daemon()
+    # The bed's layout is US: MapVirtualKeyW gives the set-1 codes, which the
+    # daemon must put in bits 16-23.
+    scans = {line["vk"]: line["scan"] for line in bed.probe("vsc", *[vk for _, vk, _, _ in KEY_TABLE])}
+    expect_equal(scans, {vk: scan for _, vk, scan, _ in KEY_TABLE}, "MapVirtualKeyW on the bed")
+    mark = len(app.log.events())
+    for name, vk, _, _ in KEY_TABLE:
+        answer = daemon.request({"cmd": "key", "app": "uiad actions app", "id": "auto:135", "key": name})
+        expect_equal((answer.get("kind"), answer.get("vk")), ("key", vk), f"answer for {name}")
+    expected = []
+    for _, vk, scan, extended in KEY_TABLE:
+        expected += [("keydown", vk, key_lparam(scan, extended)), ("keyup", vk, key_lparam(scan, extended, True))]
+    expect(app.log.wait_for(lambda e: e["event"] == "keyup" and e["vk"] == 0x2E, 5, after=mark) is not None,
+           "the last key up did not arrive")
+    expect_equal(key_events(app, mark, 135), expected, "key messages with their lParams")
+    # One character: "a" has a key (A, 0x1E); "\u00e9" and the two halves of
+    # U+1F600 have none on a US layout, so their scan code is 0.
+    for text in ("a", "\u00e9", "\U0001F600"):
+        mark = len(app.log.events())
+        answer = daemon.request({"cmd": "key", "app": "uiad actions app", "id": "auto:135", "key": text})
+        expect_equal(answer.get("kind"), "char", f"kind of {text!r}")
+        units = utf16_units(text)
+        expected = list(zip(units, char_lparams(bed, text)))
+        expect(app.log.wait_for(lambda e: e["event"] == "char" and e["code"] == units[-1], 5, after=mark),
+               f"{text!r} did not arrive")
+        got = [(e["code"], e["lparam"]) for e in app.log.events()[mark:] if e["event"] == "char" and e["id"] == 135]
+        expect_equal(got, expected, f"WM_CHAR of {text!r} with its lParam")
+    expect_equal(char_lparams(bed, "a"), [key_lparam(0x1E)], "the lParam expected for 'a'")
 
 
 @case("key_types_into_notepad")
@@ -702,7 +917,7 @@ def _(suite):
 # Wine lets no other process read the application's menus with the menu API
 # (see the facts below); the stand-in reads them inside the application's
 # process instead (tests/wine/README.md). The menu bar is seen by raw-view
-# walkers only, so the scans above do not change.
+# walkers only, after the title bar with its System menu bar.
 
 MENU_BAR_NOTE = ("menu-bar items; nested items the app exposes statically are in each `items` "
                  "\u2014 invoke any leaf with invoke_menu(\"Top>Item\")")
@@ -712,7 +927,9 @@ MENU_BAR_NOTE = ("menu-bar items; nested items the app exposes statically are in
 def _(suite):
     scan(suite, suite.app.title, "cache")
     answer = suite.daemon().request({"cmd": "menus", "app": suite.app.title.upper()})
-    # The separator in File is not an item; names lose their mnemonics.
+    # The title bar's System menu bar comes first in the raw view; it is not
+    # the application's. The separator in File is not an item; names lose
+    # their mnemonics.
     expect_equal(answer, {"app": suite.app.title.lower(), "note": MENU_BAR_NOTE, "ok": True, "shortcuts": [
         {"items": ["Open dialog...", "Exit"], "path": "File"},
         {"items": ["Clear notes"], "path": "Edit"},
@@ -755,28 +972,29 @@ def _(suite):
 @case("context_menu_finds_the_popup_below_the_desktop_and_closes_it")
 def _(suite):
     scan(suite, suite.app.title, "cache")
-    mark = len(suite.app.log.events())
-    # With the foreground flag the application's window is in front when
-    # Escape is posted to the foreground window (under Wine without a window
-    # manager there may be no foreground window at all otherwise).
-    answer = suite.daemon().request({"cmd": "context_menu", "app": suite.app.title, "id": "auto:135",
-                                     "foreground": True})
     # The edit's own menu: the separators are left out, and with no text, no
     # selection and an empty clipboard every item is disabled.
     names = ["Undo", "Cut", "Copy", "Paste", "Delete", "Select All"]
-    expect_equal(answer, {"count": 6, "foregrounded": True, "id": "auto:135",
-                          "items": [{"enabled": False, "name": n, "shortcut": ""} for n in names],
-                          "menu_class": "#32768", "ok": True}, "context_menu")
-    buttons = [[e["event"], e["x"], e["y"]] for e in suite.app.log.events()[mark:]
-               if e["event"] in ("rbuttondown", "rbuttonup")]
-    expect_equal([b[0] for b in buttons], ["rbuttondown", "rbuttonup"], "right button messages")
-    expect_equal(buttons[0][1:], buttons[1][1:], "down and up at the same point")
-    # Escape closed the menu: a right click on a push button opens none, and
-    # no popup is left on the desktop to be found.
-    again = suite.daemon().request({"cmd": "context_menu", "app": suite.app.title, "id": "auto:101",
-                                    "foreground": True})
-    expect_equal(again, {"count": 0, "foregrounded": True, "id": "auto:101", "items": [],
-                         "menu_class": "", "ok": False}, "context_menu on a button")
+    # Without and with the foreground flag: the closing Escape goes to the
+    # popup menu's own window, so it closes the menu whichever window (if
+    # any, without a window manager) has the foreground.
+    for foreground in (False, True):
+        mark = len(suite.app.log.events())
+        answer = suite.daemon().request({"cmd": "context_menu", "app": suite.app.title, "id": "auto:135",
+                                         "foreground": foreground})
+        expect_equal(answer, {"count": 6, "foregrounded": foreground, "id": "auto:135",
+                              "items": [{"enabled": False, "name": n, "shortcut": ""} for n in names],
+                              "menu_class": "#32768", "ok": True}, f"context_menu, foreground {foreground}")
+        buttons = [[e["event"], e["x"], e["y"]] for e in suite.app.log.events()[mark:]
+                   if e["event"] in ("rbuttondown", "rbuttonup")]
+        expect_equal([b[0] for b in buttons], ["rbuttondown", "rbuttonup"], "right button messages")
+        expect_equal(buttons[0][1:], buttons[1][1:], "down and up at the same point")
+        # Escape closed the menu: a right click on a push button opens none,
+        # and no popup is left on the desktop to be found.
+        again = suite.daemon().request({"cmd": "context_menu", "app": suite.app.title, "id": "auto:101",
+                                        "foreground": foreground})
+        expect_equal(again, {"count": 0, "foregrounded": foreground, "id": "auto:101", "items": [],
+                             "menu_class": "", "ok": False}, f"context_menu on a button, foreground {foreground}")
 
 
 # ------------------------------------------------- activation and text
@@ -855,29 +1073,59 @@ def _(suite):
     logged(app, mark, "dialog_closed", result=1)
 
 
-@case("set_value_types_into_an_edit")
+@case("set_value_replaces_the_text_of_an_edit")
 def _(suite):
-    app, daemon = activation_app(suite), suite.daemon()
-    # An edit with a window of its own gets the characters posted to it.
+    app, bed, daemon = activation_app(suite), suite.bed, suite.daemon()
+    edit = app.control(135)["hwnd"]
     mark = len(app.log.events())
-    answer = daemon.request({"cmd": "set_value", "app": ACTIONS_TITLE, "id": "auto:135", "text": "h\u00e9 \U0001F600"})
-    expect_equal(answer, {"id": "auto:135", "label": "", "method": "post", "ok": True, "role": "input"}, "set_value")
-    logged(app, mark, "change", id=135, text="h\u00e9 \U0001F600")
-    codes = [e["code"] for e in app.log.events()[mark:] if e["event"] == "char" and e["id"] == 135]
-    expect_equal(codes, [0x68, 0xE9, 0x20, 0xD83D, 0xDE00], "characters as UTF-16 code units")
+    expect_equal(bed.probe("type", edit, "old", 0), [{"posted": True}], "typing the old text")
+    logged(app, mark, "char", id=135, code=ord("d"))
+    # A native edit gets its whole text with WM_SETTEXT, typed characters
+    # never: the old text is gone, and the text arrives as UTF-16 code units
+    # (U+1F600 as its surrogate pair: five units in all).
+    mark = len(app.log.events())
+    text = "h\u00e9 \U0001F600"
+    answer = daemon.request({"cmd": "set_value", "app": ACTIONS_TITLE, "id": "auto:135", "text": text})
+    expect_equal(answer, {"id": "auto:135", "label": "", "method": "settext", "ok": True, "role": "input"},
+                 "set_value")
+    logged(app, mark, "settext", id=135, text=text, units=len(utf16_units(text)))
+    expect_equal([e["code"] for e in app.log.events()[mark:] if e["event"] == "char"], [], "characters posted")
     after = scan(suite, ACTIONS_TITLE, "cache")
-    expect_equal(after["elements"]["auto:135"]["value"], "h\u00e9 \U0001F600", "value in the next scan")
+    expect_equal(after["elements"]["auto:135"]["value"], text, "value in the next scan")
 
 
 @case("set_value_on_the_read_only_edit")
 def _(suite):
     app, daemon = activation_app(suite), suite.daemon()
     mark = len(app.log.events())
+    # ES_READONLY: no WM_SETTEXT, and the Value pattern is read-only, so
+    # nothing clears it: the characters are typed and change nothing.
     answer = daemon.request({"cmd": "set_value", "app": ACTIONS_TITLE, "id": "auto:133", "text": "no"})
     expect_equal(answer, {"id": "auto:133", "label": "", "method": "post", "ok": True, "role": "input"}, "set_value")
     logged(app, mark, "char", id=133, code=ord("o"))
     expect(not_logged(app, mark, "change", id=133), "the read-only edit changed")
+    expect(not_logged(app, mark, "settext", id=133), "the read-only edit received WM_SETTEXT")
     expect_equal(scan(suite, ACTIONS_TITLE, "cache")["elements"]["auto:133"]["value"], "fixed text",
+                 "value in the next scan")
+
+
+@case("set_value_clears_a_combo_box_through_its_value_pattern_then_types")
+def _(suite):
+    app, daemon = activation_app(suite), suite.daemon()
+    mark = len(app.log.events())
+    # A ComboBox is no edit class: its writable Value pattern empties it, then
+    # the characters go to its window, which hands them to its edit.
+    answer = daemon.request({"cmd": "set_value", "app": ACTIONS_TITLE, "id": "auto:150", "text": "Kiwi"})
+    expect_equal(answer, {"id": "auto:150", "label": "", "method": "uia-clear+post", "ok": True,
+                          "role": "combobox"}, "set_value")
+    cleared = logged(app, mark, "settext", id=150, text="")
+    logged(app, mark, "char", id=150, code=ord("i"))
+    events = app.log.events()[mark:]
+    first_char = next(i for i, e in enumerate(events) if e["event"] == "char" and e["id"] == 150)
+    expect(events.index(cleared) < first_char, "the combo box was cleared after the typing began")
+    expect_equal([e["code"] for e in events if e["event"] == "char" and e["id"] == 150], [ord(c) for c in "Kiwi"],
+                 "characters the combo box received")
+    expect_equal(scan(suite, ACTIONS_TITLE, "cache")["elements"]["auto:150"]["value"], "Kiwi",
                  "value in the next scan")
 
 
@@ -916,19 +1164,70 @@ def _(suite):
     text = before["elements"][edit_id]["value"]
     expect(NOTEPAD_TEXT in text, f"notepad's text before: {text!r}")
     answer = suite.daemon().request({"cmd": "set_value", "app": window["title"], "id": edit_id, "text": "typed "})
-    expect_equal(answer, {"id": edit_id, "label": before["elements"][edit_id]["name"], "method": "post", "ok": True,
-                          "role": "input"}, "set_value")
-    # The characters are posted and go in at the caret: notepad may still be
-    # taking them in while a scan reads its text, so read until it settles.
-    deadline = time.monotonic() + 5
-    while True:
-        value = scan(suite, window["title"], "cache")["elements"][edit_id]["value"]
-        if (len(value) == len(text) + 6 and value.replace("typed ", "", 1) == text) or \
-                time.monotonic() > deadline:
-            break
-        time.sleep(0.2)
-    expect(len(value) == len(text) + 6 and value.replace("typed ", "", 1) == text,
-           f"notepad's text read back: {value!r}, before: {text!r}")
+    expect_equal(answer, {"id": edit_id, "label": before["elements"][edit_id]["name"], "method": "settext",
+                          "ok": True, "role": "input"}, "set_value")
+    # Notepad's Edit has its text replaced as a whole, not typed in at the caret.
+    value = scan(suite, window["title"], "cache")["elements"][edit_id]["value"]
+    expect_equal(value, "typed ", "notepad's text read back")
+
+
+# ------------------------------------------- another application on top
+
+def place_over(bed, cover, control_id, target_rect):
+    """Moves the cover application's window so that the centre of its control
+    lies on the centre of target_rect; returns that point."""
+    x = (target_rect[0] + target_rect[2]) // 2
+    y = (target_rect[1] + target_rect[3]) // 2
+    control = cover.control(control_id)["rect"]
+    offset_x = (control[0] + control[2]) // 2 - cover.rect[0]
+    offset_y = (control[1] + control[3]) // 2 - cover.rect[1]
+    moved = bed.probe("move", cover.hwnd, x - offset_x, y - offset_y)[0]
+    expect_equal(moved["rect"][:2], [x - offset_x, y - offset_y], "the cover's position")
+    at_point = bed.probe("point", x, y)[0]["element"]
+    expect_equal(at_point["hwnd"], cover.control(control_id)["hwnd"],
+                 f"the element at {x},{y} (the cover's control {control_id})")
+    return x, y
+
+
+def cover_events(cover, mark):
+    return [e for e in cover.log.events()[mark:]
+            if e["event"] in ("click", "command", "change", "settext", "char", "select")]
+
+
+@case("point_fallbacks_leave_another_process_over_the_element_alone")
+def _(suite):
+    bed, daemon = suite.bed, suite.daemon()
+    covered = bed.start_test_app("covered", title="UIAD Covered App")
+    cover = None
+    try:
+        scan(suite, "UIAD Covered App", "cache")
+        cover = bed.start_test_app("cover", title="UIAD Cover App")
+        # click: label 130 has no pattern, so the scanned element cannot be
+        # activated and the daemon looks at its centre, where the other
+        # process's button now is. That button is not the session's: the
+        # click is posted to the label instead.
+        place_over(bed, cover, 101, covered.control(130)["rect"])
+        mark, cover_mark = len(covered.log.events()), len(cover.log.events())
+        answer = daemon.request({"cmd": "click", "app": "UIAD Covered App", "id": "auto:130"})
+        expect_equal((answer.get("ok"), answer.get("method")), (True, "post"), f"click: {answer}")
+        logged(covered, mark, "lbuttonup", id=130)
+        expect_equal(cover_events(cover, cover_mark), [], "what the covering application received")
+        # set_value: a list row has no Value pattern and no window of its
+        # own; the other process's edit at its centre must not get the text.
+        place_over(bed, cover, 131, covered.items[0]["rect"])
+        mark, cover_mark = len(covered.log.events()), len(cover.log.events())
+        answer = daemon.request({"cmd": "set_value", "app": "UIAD Covered App", "id": "name:row:Item_1",
+                                 "text": "zq"})
+        expect_equal((answer.get("ok"), answer.get("method")), (True, "post"), f"set_value: {answer}")
+        logged(covered, mark, "char", code=ord("q"))
+        expect_equal(cover_events(cover, cover_mark), [], "what the covering application received")
+        edit = next(line["element"] for line in bed.probe("tree", cover.hwnd)
+                    if line["mode"] == "current" and line["element"]["aid"] == "131")
+        expect_equal(edit["value"], "alice", "the covering application's edit")
+    finally:
+        for app in (covered, cover):
+            if app is not None:
+                bed.stop(app.process)
 
 
 # ---------------------------------------------------------------- Wine facts
@@ -983,6 +1282,37 @@ def _(suite):
     f = facts(suite)
     expect_equal(f["message_text_length_class_not_registered"], 0, "text for 0x80040154")
     expect_equal(f["message_text_length_element_not_available"], 0, "text for 0x80040201")
+
+
+@case("wine_fact_dwm_cloaked_is_not_implemented")
+def _(suite):
+    f = facts(suite)
+    expect_equal(f["dwm_cloaked_hr"], 0x80004001, "DwmGetWindowAttribute(DWMWA_CLOAKED) (E_NOTIMPL)")
+    expect_equal(f["dwm_cloaked_value"], 0xFFFFFFFF, "the value it leaves")
+
+
+@case("wine_fact_one_monitor_at_the_origin")
+def _(suite):
+    f = facts(suite)
+    expect_equal((f["monitor_count"], f["virtual_screen_left"], f["virtual_screen_top"]), (1, 0, 0),
+                 "monitors and the virtual screen's origin")
+
+
+@case("wine_fact_window_from_point_passes_through_captions")
+def _(suite):
+    f = facts(suite)
+    # The application is on top of notepad, which lies under its caption.
+    expect_equal((f["window_from_point_on_caption_is_main"], f["window_from_point_in_client_is_main"]), (0, 1),
+                 "WindowFromPoint on the caption and in the client area is the application's window")
+
+
+@case("wine_fact_title_bar_info_leaves_out_the_icon")
+def _(suite):
+    f = facts(suite)
+    expect_equal(f["title_bar_info_ok"], 1, "GetTitleBarInfo")
+    expect_equal(f["title_bar_left"] - f["title_bar_right"], f["cx_size"], "the bar starts SM_CXSIZE further in")
+    expect_equal(f["title_bar_height"], f["cy_caption"], "the bar is SM_CYCAPTION high")
+    expect_equal(f["title_bar_close_state"], 0, "Close's state")
 
 
 # --------------------------------------------- waiting, capture and dialogs
@@ -1153,22 +1483,61 @@ def _(suite):
     print(f"# the dialog opening was reported as {answer['notification']}", flush=True)
 
 
+def open_test_dialog(bed, app):
+    dialog = bed.wait_for_window(lambda w: w["title"] == "Test dialog", timeout=1)
+    if dialog is None:
+        bed.probe("post", app.hwnd, WM_COMMAND, MENU_OPEN_DIALOG, 0)
+        dialog = bed.wait_for_window(lambda w: w["title"] == "Test dialog", timeout=10)
+    expect(dialog is not None, "the dialog did not open")
+    return dialog
+
+
+def close_test_dialog_if_open(bed):
+    """A dialog a failing case left open would block the application."""
+    if bed.wait_for_window(lambda w: w["title"] == "Test dialog", timeout=0.5) is not None:
+        close_dialog_with_ok(bed)
+
+
 @case("dismiss_dialogs_presses_the_preferred_button_of_the_modal_dialog")
 def _(suite):
     bed, app = suite.bed, suite.app
-    if bed.wait_for_window(lambda w: w["title"] == "Test dialog", timeout=1) is None:
-        bed.probe("post", app.hwnd, WM_COMMAND, MENU_OPEN_DIALOG, 0)
-        expect(bed.wait_for_window(lambda w: w["title"] == "Test dialog", timeout=10) is not None,
-               "the dialog did not open")
+    open_test_dialog(bed, app)
     mark = len(app.log.events())
     daemon = suite.daemon()
-    answer = daemon.request({"cmd": "dismiss_dialogs", "titles": ["TEST DIALOG"], "exclude": "notepad",
-                             "prefer": ["Abort", " cancel "]}, timeout=30)
-    expect_equal(answer, {"dismissed": [{"button": "Cancel", "title": "Test dialog"}], "ok": True}, "answer")
-    closed = app.log.wait_for(lambda e: e["event"] == "dialog_closed", 5, after=mark)
-    expect(closed is not None and closed["result"] == 2, f"dialog not closed with Cancel (2): {closed}")
-    expect_equal(daemon.request({"cmd": "dismiss_dialogs", "titles": ["test dialog"]}),
-                 {"dismissed": [], "ok": True}, "with no dialog left")
+    try:
+        # "Close" is asked for first, but the title bar's Close is no button of
+        # the dialog's own: Cancel is pressed.
+        answer = daemon.request({"cmd": "dismiss_dialogs", "titles": ["TEST DIALOG"], "exclude": "notepad",
+                                 "prefer": ["Abort", "Close", " cancel "], "passes": 2}, timeout=30)
+        expect_equal(answer, {"dismissed": [{"button": "Cancel", "title": "Test dialog"}], "ok": True}, "answer")
+        closed = app.log.wait_for(lambda e: e["event"] == "dialog_closed", 5, after=mark)
+        expect(closed is not None and closed["result"] == 2, f"dialog not closed with Cancel (2): {closed}")
+        expect_equal(daemon.request({"cmd": "dismiss_dialogs", "titles": ["test dialog"]}),
+                     {"dismissed": [], "ok": True}, "with no dialog left")
+    finally:
+        close_test_dialog_if_open(bed)
+
+
+@case("dismiss_dialogs_presses_a_button_left_of_x_0")
+def _(suite):
+    bed, app = suite.bed, suite.app
+    dialog = open_test_dialog(bed, app)
+    mark = len(app.log.events())
+    try:
+        # The bed has one monitor at the origin (wine_fact_one_monitor_at_the_origin),
+        # so the dialog goes where a monitor left of the primary one would be:
+        # only its right 40 pixels, the title bar's Close among them, stay on screen.
+        left, top, right, _ = dialog["rect"]
+        moved = bed.probe("move", dialog["hwnd"], 40 - (right - left), top)[0]
+        expect_equal(moved["rect"][0], 40 - (right - left), "the dialog's left edge after the move")
+        ok = next(line["element"] for line in bed.probe("raw", dialog["hwnd"]) if line["element"]["name"] == "OK")
+        expect(ok["rect"][2] < 0, f"the OK button {ok['rect']} is not left of x = 0")
+        answer = suite.daemon().request({"cmd": "dismiss_dialogs", "titles": ["test dialog"], "prefer": ["ok"],
+                                         "passes": 2}, timeout=30)
+        expect_equal(answer, {"dismissed": [{"button": "OK", "title": "Test dialog"}], "ok": True}, "answer")
+        logged(app, mark, "dialog_closed", result=1)
+    finally:
+        close_test_dialog_if_open(bed)
 
 
 # --------------------------------------------------------------------- runner

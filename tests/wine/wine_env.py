@@ -151,6 +151,7 @@ class TestApp:
         self.rect = start["rect"]
         self.controls = [e for e in events if e["event"] == "control"]
         self.items = [e for e in events if e["event"] == "item"]
+        self.caption = next(e for e in events if e["event"] == "caption")
 
     def control(self, control_id):
         return next(c for c in self.controls if c["id"] == control_id)

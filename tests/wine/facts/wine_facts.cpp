@@ -7,6 +7,8 @@
 // Usage: wine_facts.exe MAIN_HWND
 #include <windows.h>
 
+#include <dwmapi.h>
+
 #include <cstdio>
 #include <cwchar>
 #include <string>
@@ -152,6 +154,57 @@ void popup_menu_facts(HWND main, Facts& facts) {
   facts.add("popup_menu_closed_by_escape", wait_for_popup_menu(thread, false) == nullptr);
 }
 
+// DWMWA_CLOAKED: what a daemon would read to leave cloaked windows out.
+void cloaked_facts(HWND window, Facts& facts) {
+  DWORD cloaked = 0xFFFFFFFF;
+  const HRESULT hr = DwmGetWindowAttribute(window, DWMWA_CLOAKED, &cloaked, sizeof(cloaked));
+  facts.add("dwm_cloaked_hr", static_cast<long long>(static_cast<unsigned long>(hr)));
+  facts.add("dwm_cloaked_value", cloaked);
+}
+
+// The monitors Wine reports on the suite's single Xvfb screen: whether any
+// area lies left of x = 0, where a window can still be placed.
+void monitor_facts(Facts& facts) {
+  int count = 0;
+  EnumDisplayMonitors(
+      nullptr, nullptr,
+      [](HMONITOR, HDC, LPRECT, LPARAM data) -> BOOL {
+        ++*reinterpret_cast<int*>(data);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&count));
+  facts.add("monitor_count", count);
+  facts.add("virtual_screen_left", GetSystemMetrics(SM_XVIRTUALSCREEN));
+  facts.add("virtual_screen_top", GetSystemMetrics(SM_YVIRTUALSCREEN));
+}
+
+// GetTitleBarInfo, which the stand-in's title bar is laid out from: the bar
+// relative to the window rectangle and the buttons' states.
+void title_bar_facts(HWND window, Facts& facts) {
+  TITLEBARINFO info{};
+  info.cbSize = sizeof(info);
+  facts.add("title_bar_info_ok", GetTitleBarInfo(window, &info));
+  RECT rect{};
+  GetWindowRect(window, &rect);
+  facts.add("title_bar_left", info.rcTitleBar.left - rect.left);
+  facts.add("title_bar_top", info.rcTitleBar.top - rect.top);
+  facts.add("title_bar_right", rect.right - info.rcTitleBar.right);
+  facts.add("title_bar_height", info.rcTitleBar.bottom - info.rcTitleBar.top);
+  facts.add("title_bar_close_state", info.rgstate[5]);
+  facts.add("cx_size", GetSystemMetrics(SM_CXSIZE));
+  facts.add("cy_size", GetSystemMetrics(SM_CYSIZE));
+  facts.add("cy_caption", GetSystemMetrics(SM_CYCAPTION));
+  // The window under the middle of the caption, and under the client area.
+  const POINT caption{(info.rcTitleBar.left + info.rcTitleBar.right) / 2,
+                      (info.rcTitleBar.top + info.rcTitleBar.bottom) / 2};
+  facts.add("window_from_point_on_caption_is_main", WindowFromPoint(caption) == window);
+  POINT client{0, 0};
+  ClientToScreen(window, &client);
+  client.x += 2;
+  client.y += 2;
+  facts.add("window_from_point_in_client_is_main", GetAncestor(WindowFromPoint(client), GA_ROOT) == window);
+}
+
 }  // namespace
 
 // The length of the system message text for a code, 0 when there is none.
@@ -208,6 +261,9 @@ int wmain(int argc, wchar_t** argv) {
   facts.add("scrollbar_getscrollinfo_max", direct.nMax);
 
   menu_facts(main, facts);
+  cloaked_facts(main, facts);
+  monitor_facts(facts);
+  title_bar_facts(main, facts);
   popup_menu_facts(main, facts);
   print_window_fact(main, facts);
 

@@ -9,6 +9,12 @@
 //                                   invoke, toggle, select, expand, collapse,
 //                                   set_value TEXT, scroll AMOUNT, item N
 //                                   (selects list item N)
+//   uia_dump.exe raw HWND           the raw-view subtree, read through the
+//                                   raw-view walker
+//   uia_dump.exe named HWND NAME [invoke]
+//                                   the first element named NAME in the
+//                                   window's raw-view subtree (depth first),
+//                                   invoked when asked
 //   uia_dump.exe focus | point X Y  the focused element / the element at a point
 //   uia_dump.exe windows            the visible titled top-level windows, read
 //                                   with plain Win32 calls (no UI Automation)
@@ -17,6 +23,12 @@
 //                                   a person typing
 //   uia_dump.exe post HWND MSG WPARAM LPARAM
 //                                   one posted message (decimal numbers)
+//   uia_dump.exe move HWND X Y      moves a top-level window (SetWindowPos)
+//                                   and prints its window rectangle
+//   uia_dump.exe vsc VK...          MapVirtualKeyW(VK, MAPVK_VK_TO_VSC) per
+//                                   virtual key (decimal)
+//   uia_dump.exe chars TEXT         per UTF-16 unit: VkKeyScanW and the scan
+//                                   code of the key that types it
 //   uia_dump.exe focus_control HWND gives the control the keyboard focus and
 //                                   its window the foreground, attached to the
 //                                   control's thread as a user's click would
@@ -195,6 +207,74 @@ void print_current(IUIAutomation* automation, IUIAutomationElement* e, int depth
     child->Release();
     child = next;
   }
+}
+
+// Depth-first through a walker; `visit` returns true to stop.
+template <class Visit>
+bool walk_raw(IUIAutomationTreeWalker* walker, IUIAutomationElement* e, int depth, Visit&& visit) {
+  if (visit(e, depth)) return true;
+  Ref<IUIAutomationElement> first;
+  walker->GetFirstChildElement(e, first.put());
+  IUIAutomationElement* child = first.p;
+  if (child != nullptr) child->AddRef();
+  while (child != nullptr) {
+    if (walk_raw(walker, child, depth + 1, visit)) {
+      child->Release();
+      return true;
+    }
+    IUIAutomationElement* next = nullptr;
+    walker->GetNextSiblingElement(child, &next);
+    child->Release();
+    child = next;
+  }
+  return false;
+}
+
+int raw(IUIAutomation* automation, HWND hwnd) {
+  Ref<IUIAutomationElement> root;
+  Ref<IUIAutomationTreeWalker> walker;
+  if (FAILED(automation->ElementFromHandle(hwnd, root.put())) || FAILED(automation->get_RawViewWalker(walker.put()))) {
+    std::printf("{\"error\":\"no element\"}\n");
+    return 1;
+  }
+  walk_raw(walker.p, root.p, 0, [](IUIAutomationElement* e, int depth) {
+    std::printf("{\"mode\":\"raw\",\"depth\":%d,\"element\":%s}\n", depth, describe(e, false).c_str());
+    return false;
+  });
+  return 0;
+}
+
+int named(IUIAutomation* automation, HWND hwnd, const wchar_t* wanted, const wchar_t* action) {
+  Ref<IUIAutomationElement> root;
+  Ref<IUIAutomationTreeWalker> walker;
+  if (FAILED(automation->ElementFromHandle(hwnd, root.put())) || FAILED(automation->get_RawViewWalker(walker.put()))) {
+    std::printf("{\"error\":\"no element\"}\n");
+    return 1;
+  }
+  IUIAutomationElement* found = nullptr;
+  walk_raw(walker.p, root.p, 0, [&](IUIAutomationElement* e, int) {
+    BSTR name = nullptr;
+    const bool same = SUCCEEDED(e->get_CurrentName(&name)) && name != nullptr && std::wcscmp(name, wanted) == 0;
+    SysFreeString(name);
+    if (same) {
+      e->AddRef();
+      found = e;
+    }
+    return same;
+  });
+  if (found == nullptr) {
+    std::printf("{\"error\":\"not found\"}\n");
+    return 1;
+  }
+  HRESULT hr = S_OK;
+  if (action != nullptr && std::wcscmp(action, L"invoke") == 0) {
+    Ref<IUIAutomationInvokePattern> invoke;
+    hr = found->GetCurrentPatternAs(UIA_InvokePatternId, standin::kIidInvokePattern, reinterpret_cast<void**>(invoke.put()));
+    if (SUCCEEDED(hr)) hr = invoke.p != nullptr ? invoke->Invoke() : E_NOINTERFACE;
+  }
+  std::printf("{\"hr\":\"%s\",\"element\":%s}\n", hr_text(hr).c_str(), describe(found, false).c_str());
+  found->Release();
+  return 0;
 }
 
 int tree(IUIAutomation* automation, HWND hwnd) {
@@ -386,6 +466,32 @@ int run_command(IUIAutomation* automation, const std::vector<std::wstring>& args
     std::printf("{\"posted\":%s}\n", posted ? "true" : "false");
     return posted ? 0 : 1;
   }
+  if (command == L"move" && args.size() > 3) {
+    const HWND target = reinterpret_cast<HWND>(static_cast<intptr_t>(_wtoi64(args[1].c_str())));
+    const BOOL moved = SetWindowPos(target, nullptr, _wtoi(args[2].c_str()), _wtoi(args[3].c_str()), 0, 0,
+                                    SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT rect{};
+    GetWindowRect(target, &rect);
+    std::printf("{\"moved\":%s,\"rect\":[%ld,%ld,%ld,%ld]}\n", moved ? "true" : "false", rect.left, rect.top,
+                rect.right, rect.bottom);
+    return moved ? 0 : 1;
+  }
+  if (command == L"vsc") {
+    for (size_t i = 1; i < args.size(); ++i) {
+      const UINT vk = static_cast<UINT>(_wtoi(args[i].c_str()));
+      std::printf("{\"vk\":%u,\"scan\":%u}\n", vk, MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
+    }
+    return 0;
+  }
+  if (command == L"chars" && args.size() > 1) {
+    for (const wchar_t c : args[1]) {
+      const SHORT key = VkKeyScanW(c);
+      const UINT vk = key == -1 ? 0 : static_cast<UINT>(key & 0xFF);
+      std::printf("{\"unit\":%u,\"vk\":%u,\"scan\":%u}\n", static_cast<unsigned>(c), vk,
+                  vk == 0 ? 0u : MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
+    }
+    return 0;
+  }
   if (command == L"focus_control" && args.size() > 1) {
     const HWND control = reinterpret_cast<HWND>(static_cast<intptr_t>(_wtoi64(args[1].c_str())));
     const DWORD thread = GetWindowThreadProcessId(control, nullptr);
@@ -405,6 +511,8 @@ int run_command(IUIAutomation* automation, const std::vector<std::wstring>& args
   if (command == L"tree" && hwnd != nullptr) return tree(automation, hwnd);
   if (command == L"act" && args.size() > 2) return act(automation, hwnd, args[2], arg(3));
   if (command == L"hold" && hwnd != nullptr) return hold(automation, hwnd, held);
+  if (command == L"raw" && hwnd != nullptr) return raw(automation, hwnd);
+  if (command == L"named" && args.size() > 2) return named(automation, hwnd, arg(2), arg(3));
   if (command == L"held") return report_held(held.p);
   if (command == L"focus" || command == L"point") {
     Ref<IUIAutomationElement> element;
@@ -461,7 +569,9 @@ int wmain(int argc, wchar_t** argv) {
                                       reinterpret_cast<void**>(automation.put()));
   const bool needs_automation = argc > 1 && std::wstring(argv[1]) != L"windows" &&
                                 std::wstring(argv[1]) != L"serve" && std::wstring(argv[1]) != L"type" &&
-                                std::wstring(argv[1]) != L"post" && std::wstring(argv[1]) != L"focus_control";
+                                std::wstring(argv[1]) != L"post" && std::wstring(argv[1]) != L"focus_control" &&
+                                std::wstring(argv[1]) != L"move" && std::wstring(argv[1]) != L"vsc" &&
+                                std::wstring(argv[1]) != L"chars";
   if ((FAILED(hr) || automation.p == nullptr) && needs_automation) {
     std::printf("{\"error\":\"CoCreateInstance %s\"}\n", hr_text(hr).c_str());
     return 1;

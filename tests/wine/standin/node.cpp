@@ -1,6 +1,7 @@
 // Reads elements from Win32 the way the system's window proxies present them.
 #include "standin/node.h"
 
+#include <algorithm>
 #include <cwctype>
 
 #include "standin/menu_reader.h"
@@ -41,6 +42,96 @@ bool in_menu_bar(const Node& node) { return node.item >= kMenuBar; }
 int bar_index(const Node& node) { return (node.item - kMenuBar) / kMenuStride - 1; }
 int submenu_index(const Node& node) { return (node.item - kMenuBar) % kMenuStride - 1; }
 
+// A captioned window's title bar and its parts are items of the window from
+// kTitleBar on, one per part.
+constexpr int kTitleBar = 1 << 23;
+enum CaptionPart : int {
+  kBarItself = 0,
+  kSystemMenuBar = 1,
+  kSystemMenuItem = 2,
+  kMinimizeButton = 3,
+  kMaximizeButton = 4,
+  kCloseButton = 5,
+  kCaptionParts = 6,
+};
+
+bool in_title_bar(const Node& node) {
+  return node.item >= kTitleBar && node.item < kTitleBar + kCaptionParts;
+}
+CaptionPart caption_part(const Node& node) { return static_cast<CaptionPart>(node.item - kTitleBar); }
+
+// What the system's title-bar proxy shows of a window, from GetTitleBarInfo
+// (the bar, which leaves out the window-menu icon on its left) and the
+// window's styles. The caption buttons are SM_CXSIZE x SM_CYSIZE each,
+// right-aligned in the bar; the System menu bar sits on the icon.
+struct TitleBarLayout {
+  RECT bar{};
+  bool system_menu = false;
+  bool min_max = false;  // Minimize and Maximize come as a pair
+  bool close = false;
+  bool minimize_enabled = false;
+  bool maximize_enabled = false;
+  bool close_enabled = false;
+  RECT icon{};
+  RECT minimize{};
+  RECT maximize{};
+  RECT close_rect{};
+};
+
+std::optional<TitleBarLayout> title_bar_layout(HWND hwnd) {
+  if (hwnd == GetDesktopWindow() || !is_top_level(hwnd) || is_popup_menu(hwnd)) return std::nullopt;
+  const LONG style = style_of(hwnd);
+  if ((style & WS_CAPTION) != WS_CAPTION) return std::nullopt;
+  TITLEBARINFO info{};
+  info.cbSize = sizeof(info);
+  if (!GetTitleBarInfo(hwnd, &info) || IsRectEmpty(&info.rcTitleBar)) return std::nullopt;
+  const LONG ex_style = GetWindowLongW(hwnd, GWL_EXSTYLE);
+  TitleBarLayout layout;
+  layout.bar = info.rcTitleBar;
+  const bool system_menu = (style & WS_SYSMENU) != 0;
+  // No icon is drawn for a modal frame or a tool window, and the proxy then
+  // shows no System menu bar either (a message box has only Close).
+  layout.system_menu =
+      system_menu && (ex_style & (WS_EX_DLGMODALFRAME | WS_EX_TOOLWINDOW)) == 0;
+  // With either box the system draws both buttons, the missing one greyed.
+  layout.min_max = system_menu && (ex_style & WS_EX_TOOLWINDOW) == 0 &&
+                   (style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX)) != 0;
+  layout.minimize_enabled = (style & WS_MINIMIZEBOX) != 0;
+  layout.maximize_enabled = (style & WS_MAXIMIZEBOX) != 0;
+  layout.close = system_menu;
+  layout.close_enabled = (GetClassLongPtrW(hwnd, GCL_STYLE) & CS_NOCLOSE) == 0;
+
+  const RECT& bar = layout.bar;
+  const LONG width = GetSystemMetrics(SM_CXSIZE);
+  const LONG height = std::min<LONG>(GetSystemMetrics(SM_CYSIZE), bar.bottom - bar.top);
+  auto button = [&](int from_right) {
+    const LONG right = bar.right - from_right * width;
+    return RECT{std::max(bar.left, right - width), bar.top, right, bar.top + height};
+  };
+  layout.close_rect = button(0);
+  layout.maximize = button(1);
+  layout.minimize = button(2);
+  layout.icon = RECT{bar.left - width, bar.top, bar.left, bar.top + height};
+  return layout;
+}
+
+bool has_caption_part(const TitleBarLayout& layout, CaptionPart part) {
+  switch (part) {
+    case kBarItself:
+      return true;
+    case kSystemMenuBar:
+    case kSystemMenuItem:
+      return layout.system_menu;
+    case kMinimizeButton:
+    case kMaximizeButton:
+      return layout.min_max;
+    case kCloseButton:
+      return layout.close;
+    default:
+      return false;
+  }
+}
+
 std::optional<MenuItem> pick(const std::optional<std::vector<MenuItem>>& items, int index) {
   if (!items || index < 0 || static_cast<size_t>(index) >= items->size()) return std::nullopt;
   return (*items)[static_cast<size_t>(index)];
@@ -49,6 +140,7 @@ std::optional<MenuItem> pick(const std::optional<std::vector<MenuItem>>& items, 
 }  // namespace
 
 std::optional<MenuItem> menu_item_of(const Node& node) {
+  if (in_title_bar(node)) return std::nullopt;
   if (!in_menu_bar(node)) return pick(read_popup_menu(node.hwnd), node.item);
   const int i = bar_index(node);
   const int j = submenu_index(node);
@@ -154,6 +246,8 @@ int list_caret(HWND list) {
 
 bool has_keyboard_focus(const Node& node, Kind kind) {
   if (kind == Kind::Desktop) return false;
+  // Menu and title-bar parts share their window's handle, not its focus.
+  if (node.item >= 0 && kind != Kind::ListItem) return false;
   if (system_focus_window() != node.hwnd) return false;
   // A list box with items passes the focus on to the item with the caret.
   if (kind == Kind::ListItem) return list_caret(node.hwnd) == node.item;
@@ -195,17 +289,66 @@ std::wstring name_of(const Node& node, Kind kind) {
       return {};
     case Kind::MenuBar:
       return L"Application";  // what the system's proxies call a menu bar
+    case Kind::TitleBar:
+      return {};  // the proxy leaves it unnamed; the window has the title
+    case Kind::SystemMenuBar:
+    case Kind::SystemMenuItem:
+      return L"System";
+    case Kind::CaptionButton:
+      switch (caption_part(node)) {
+        case kMinimizeButton:
+          return L"Minimize";
+        case kMaximizeButton:
+          return IsZoomed(node.hwnd) ? L"Restore" : L"Maximize";
+        default:
+          return L"Close";
+      }
   }
   return {};
 }
 
-std::wstring automation_id_of(const Node& node) {
+std::wstring automation_id_of(const Node& node, Kind kind) {
+  if (kind == Kind::MenuBar || kind == Kind::SystemMenuBar) return L"MenuBar";
   if (node.item >= 0 || (style_of(node.hwnd) & WS_CHILD) == 0) return {};
   const int id = GetDlgCtrlID(node.hwnd);
   return id == 0 ? std::wstring() : std::to_wstring(id);
 }
 
+RECT caption_part_rect(const Node& node) {
+  const auto layout = title_bar_layout(node.hwnd);
+  if (!layout) return {};
+  switch (caption_part(node)) {
+    case kBarItself:
+      return layout->bar;
+    case kSystemMenuBar:
+    case kSystemMenuItem:
+      return layout->icon;
+    case kMinimizeButton:
+      return layout->minimize;
+    case kMaximizeButton:
+      return layout->maximize;
+    default:
+      return layout->close_rect;
+  }
+}
+
+bool caption_part_enabled(const Node& node) {
+  const auto layout = title_bar_layout(node.hwnd);
+  if (!layout) return false;
+  switch (caption_part(node)) {
+    case kMinimizeButton:
+      return layout->minimize_enabled;
+    case kMaximizeButton:
+      return layout->maximize_enabled;
+    case kCloseButton:
+      return layout->close_enabled;
+    default:
+      return true;
+  }
+}
+
 RECT bounds_of(const Node& node, Kind kind) {
+  if (in_title_bar(node)) return caption_part_rect(node);
   if (kind == Kind::ListItem) return list_item_rect(node.hwnd, node.item);
   if (kind == Kind::MenuItem || kind == Kind::Separator || kind == Kind::MenuBar) {
     return RECT{};  // not read
@@ -277,12 +420,28 @@ bool is_alive(const Node& node) {
   if (node.hwnd == nullptr || !IsWindow(node.hwnd)) return false;
   if (GetWindowThreadProcessId(node.hwnd, nullptr) != node.thread) return false;
   if (node.item < 0) return true;
+  if (in_title_bar(node)) {
+    const auto layout = title_bar_layout(node.hwnd);
+    return layout.has_value() && has_caption_part(*layout, caption_part(node));
+  }
   if (node.item == kMenuBar) return GetMenu(node.hwnd) != nullptr;
   if (in_menu_bar(node) || is_popup_menu(node.hwnd)) return menu_item_of(node).has_value();
   return node.item < list_count(node.hwnd);
 }
 
 Kind kind_of(const Node& node) {
+  if (in_title_bar(node)) {
+    switch (caption_part(node)) {
+      case kBarItself:
+        return Kind::TitleBar;
+      case kSystemMenuBar:
+        return Kind::SystemMenuBar;
+      case kSystemMenuItem:
+        return Kind::SystemMenuItem;
+      default:
+        return Kind::CaptionButton;
+    }
+  }
   if (node.item == kMenuBar) return Kind::MenuBar;
   if (node.item >= 0) {
     if (!in_menu_bar(node) && !is_popup_menu(node.hwnd)) return Kind::ListItem;
@@ -349,7 +508,14 @@ CONTROLTYPEID control_type_of(Kind kind) {
     case Kind::Hyperlink:
       return UIA_HyperlinkControlTypeId;
     case Kind::MenuBar:
+    case Kind::SystemMenuBar:
       return UIA_MenuBarControlTypeId;
+    case Kind::TitleBar:
+      return UIA_TitleBarControlTypeId;
+    case Kind::SystemMenuItem:
+      return UIA_MenuItemControlTypeId;
+    case Kind::CaptionButton:
+      return UIA_ButtonControlTypeId;
     case Kind::Menu:
       return UIA_MenuControlTypeId;
     case Kind::MenuItem:
@@ -368,7 +534,7 @@ bool supports_pattern(const Node& node, PATTERNID pattern) {
         const auto item = menu_item_of(node);
         return item && !item->has_submenu;
       }
-      return kind == Kind::PushButton || kind == Kind::Hyperlink;
+      return kind == Kind::PushButton || kind == Kind::Hyperlink || kind == Kind::CaptionButton;
     case UIA_ValuePatternId:
       return kind == Kind::Edit || kind == Kind::ComboBox;
     case UIA_ScrollPatternId:
@@ -414,15 +580,16 @@ PropertyValue read_property(const Node& node, PROPERTYID property) {
       return has_keyboard_focus(node, kind);
     case UIA_IsKeyboardFocusablePropertyId:
       return kind != Kind::Text && kind != Kind::GroupBox && kind != Kind::Desktop &&
-             IsWindowEnabled(node.hwnd) != FALSE;
+             !in_title_bar(node) && IsWindowEnabled(node.hwnd) != FALSE;
     case UIA_IsEnabledPropertyId:
+      if (in_title_bar(node)) return caption_part_enabled(node);
       if (kind == Kind::MenuItem || kind == Kind::Separator) {
         const auto item = menu_item_of(node);
         return item.has_value() && item->enabled;
       }
       return IsWindowEnabled(node.hwnd) != FALSE;
     case UIA_AutomationIdPropertyId:
-      return automation_id_of(node);
+      return automation_id_of(node, kind);
     case UIA_ClassNamePropertyId: {
       if (!window) return std::wstring();
       wchar_t buffer[256] = {};
@@ -516,8 +683,22 @@ std::vector<Node> children_of(const Node& node, bool raw) {
     }
     return children;
   }
-  if (kind == Kind::ListItem || kind == Kind::MenuItem || kind == Kind::Separator) return children;
-  if (raw && kind == Kind::Window && GetMenu(node.hwnd) != nullptr) children.push_back(Node::of(node.hwnd, kMenuBar));
+  if (kind == Kind::TitleBar) {
+    if (const auto layout = title_bar_layout(node.hwnd)) {
+      for (CaptionPart part : {kSystemMenuBar, kMinimizeButton, kMaximizeButton, kCloseButton}) {
+        if (has_caption_part(*layout, part)) children.push_back(Node::of(node.hwnd, kTitleBar + part));
+      }
+    }
+    return children;
+  }
+  if (kind == Kind::SystemMenuBar) {
+    children.push_back(Node::of(node.hwnd, kTitleBar + kSystemMenuItem));
+    return children;
+  }
+  if (kind == Kind::ListItem || kind == Kind::MenuItem || kind == Kind::Separator ||
+      kind == Kind::SystemMenuItem || kind == Kind::CaptionButton) {
+    return children;
+  }
   if (kind == Kind::List) {
     const int count = list_count(node.hwnd);
     for (int i = 0; i < count; ++i) children.push_back(Node::of(node.hwnd, i));
@@ -528,10 +709,25 @@ std::vector<Node> children_of(const Node& node, bool raw) {
     for (int i = 0; i < count; ++i) children.push_back(Node::of(node.hwnd, i));
   }
   append_child_windows(node.hwnd, children);
+  // The order of the system's proxies: client area, title bar, menu bar.
+  if (kind == Kind::Window) {
+    if (title_bar_layout(node.hwnd)) children.push_back(Node::of(node.hwnd, kTitleBar));
+    if (raw && GetMenu(node.hwnd) != nullptr) children.push_back(Node::of(node.hwnd, kMenuBar));
+  }
   return children;
 }
 
 std::optional<Node> parent_of(const Node& node) {
+  if (in_title_bar(node)) {
+    switch (caption_part(node)) {
+      case kBarItself:
+        return Node::of(node.hwnd);
+      case kSystemMenuItem:
+        return Node::of(node.hwnd, kTitleBar + kSystemMenuBar);
+      default:
+        return Node::of(node.hwnd, kTitleBar);
+    }
+  }
   if (in_menu_bar(node) && node.item != kMenuBar) {
     const int level_start = submenu_index(node) < 0 ? kMenuBar : node.item - submenu_index(node) - 1;
     return Node::of(node.hwnd, level_start);
@@ -544,12 +740,20 @@ std::optional<Node> parent_of(const Node& node) {
 }
 
 std::optional<Node> node_from_point(POINT screen_point) {
-  const HWND hit = WindowFromPoint(screen_point);
-  if (hit == nullptr) return desktop_node();
-  // WindowFromPoint passes over disabled controls and group-box contents
-  // unevenly; descend from the top-level window through the visible children,
-  // preferring a control over a group box that merely frames it.
-  Node current = Node::of(GetAncestor(hit, GA_ROOT));
+  // The topmost visible top-level window whose rectangle holds the point.
+  // Wine's WindowFromPoint passes through a window's caption to the window
+  // below (wine_fact_window_from_point_passes_through_captions).
+  HWND top = GetTopWindow(nullptr);
+  for (int i = 0; top != nullptr && i < kMaxSiblings; ++i, top = GetWindow(top, GW_HWNDNEXT)) {
+    RECT rect{};
+    if (IsWindowVisible(top) && GetWindowRect(top, &rect) && contains(rect, screen_point)) break;
+  }
+  if (top == nullptr) return desktop_node();
+  // Down through the visible children that hold the point (WindowFromPoint
+  // passes over disabled controls and group-box contents unevenly),
+  // preferring a control over a group box that merely frames it. The caption
+  // is the window's own: no point finds the title bar's parts.
+  Node current = Node::of(top);
   for (int depth = 0; depth < 64; ++depth) {
     std::optional<Node> next;
     std::optional<Node> group_box;
@@ -593,6 +797,20 @@ Node focused_node() {
     if (caret >= 0 && caret < list_count(node.hwnd)) return Node::of(node.hwnd, caret);
   }
   return node;
+}
+
+std::optional<UINT> caption_command(const Node& node) {
+  if (!in_title_bar(node) || !is_alive(node) || !caption_part_enabled(node)) return std::nullopt;
+  switch (caption_part(node)) {
+    case kMinimizeButton:
+      return SC_MINIMIZE;
+    case kMaximizeButton:
+      return IsZoomed(node.hwnd) ? SC_RESTORE : SC_MAXIMIZE;
+    case kCloseButton:
+      return SC_CLOSE;
+    default:
+      return std::nullopt;
+  }
 }
 
 }  // namespace standin

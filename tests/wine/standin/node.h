@@ -43,10 +43,14 @@ enum class Kind {
   ComboBox,
   ScrollBar,
   Hyperlink,
-  MenuBar,    // a top-level window's menu bar (raw view only)
-  Menu,       // a popup menu window (class #32768)
-  MenuItem,   // one item of it
-  Separator,  // a separator between its items
+  MenuBar,         // a top-level window's menu bar (raw view only)
+  TitleBar,        // a captioned top-level window's title bar
+  SystemMenuBar,   // the title bar's "System" menu bar
+  SystemMenuItem,  // its one item
+  CaptionButton,   // Minimize, Maximize (Restore) or Close
+  Menu,            // a popup menu window (class #32768)
+  MenuItem,        // one item of it
+  Separator,       // a separator between its items
 };
 
 Node desktop_node();
@@ -66,9 +70,15 @@ PropertyValue read_property(const Node& node, PROPERTYID property);
 // own process; nullopt for other elements and for items that are gone.
 std::optional<MenuItem> menu_item_of(const Node& node);
 
+// The WM_SYSCOMMAND that pressing a caption button sends (SC_MINIMIZE,
+// SC_MAXIMIZE, SC_RESTORE or SC_CLOSE); nullopt for other elements and for a
+// button the window's style greys out.
+std::optional<UINT> caption_command(const Node& node);
+
 // The tree is the child-window tree; a list box's items are its children.
-// Invisible windows are left out, as the system's window proxies do.
-// `raw`: the raw view, which adds a window's menu bar as its first child.
+// Invisible windows are left out, as the system's window proxies do. A
+// captioned top-level window has its title bar after its child windows, in
+// every view. `raw`: the raw view, which adds the window's menu bar last.
 std::vector<Node> children_of(const Node& node, bool raw = false);
 std::optional<Node> parent_of(const Node& node);
 

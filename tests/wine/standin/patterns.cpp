@@ -81,6 +81,11 @@ class InvokePattern final : public Pattern<IUIAutomationInvokePattern> {
       const auto item = menu_item_of(node_);
       if (!item || !item->enabled) return kElementNotEnabled;
       PostMessageW(node_.hwnd, WM_COMMAND, MAKEWPARAM(item->id, 0), 0);
+    } else if (kind == Kind::CaptionButton) {
+      // What a click on the button does: the system command is posted.
+      const auto command = caption_command(node_);
+      if (!command) return kElementNotEnabled;
+      PostMessageW(node_.hwnd, WM_SYSCOMMAND, *command, 0);
     } else {
       SendMessageW(node_.hwnd, BM_CLICK, 0, 0);
     }

@@ -114,6 +114,17 @@ std::wstring text_of(HWND hwnd) {
   return text;
 }
 
+// A key message's lParam as the control sees its low 32 bits: repeat count,
+// scan code, extended flag, previous state and transition.
+long long key_bits(LPARAM lparam) { return static_cast<long long>(static_cast<DWORD>(lparam)); }
+
+void log_key(HWND hwnd, UINT message, int id, WPARAM wparam, LPARAM lparam) {
+  const char* name = message == WM_CHAR ? "char" : (message == WM_KEYDOWN ? "keydown" : "keyup");
+  LogLine line(name);
+  line.add("id", id).add(message == WM_CHAR ? "code" : "vk", static_cast<long long>(wparam));
+  log_event(hwnd, line.add("lparam", key_bits(lparam)));
+}
+
 // A mouse button message with its point in client coordinates.
 void log_button(HWND hwnd, UINT message, int id, LPARAM lparam) {
   const char* name = message == WM_LBUTTONDOWN ? "lbuttondown"
@@ -155,14 +166,20 @@ LRESULT CALLBACK control_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpa
       on_mouse_move(hwnd, id, lparam);
       break;
     case WM_CHAR:
-      log_event(hwnd, LogLine("char").add("id", id).add("code", static_cast<long long>(wparam)));
-      break;
     case WM_KEYDOWN:
     case WM_KEYUP:
-      log_event(hwnd, LogLine(message == WM_KEYDOWN ? "keydown" : "keyup")
-                          .add("id", id)
-                          .add("vk", static_cast<long long>(wparam)));
+      log_key(hwnd, message, id, wparam, lparam);
       break;
+    case WM_SETTEXT: {
+      // The text as it arrives, and its length in UTF-16 code units.
+      const auto* text = reinterpret_cast<const wchar_t*>(lparam);
+      const std::wstring arrived = text != nullptr ? std::wstring(text) : std::wstring();
+      log_event(hwnd, LogLine("settext")
+                          .add("id", id)
+                          .add("text", arrived)
+                          .add("units", static_cast<long long>(arrived.size())));
+      break;
+    }
     case WM_SETFOCUS:
       log_event(hwnd, LogLine("focus").add("id", id));
       break;
@@ -377,10 +394,12 @@ LRESULT CALLBACK main_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam
       log_event(hwnd, LogLine(message == WM_PRINT ? "print" : "printclient"));
       break;
     case WM_CHAR:
-      log_event(hwnd, LogLine("char").add("id", 0).add("code", static_cast<long long>(wparam)));
-      break;
     case WM_KEYDOWN:
-      log_event(hwnd, LogLine("keydown").add("id", 0).add("vk", static_cast<long long>(wparam)));
+    case WM_KEYUP:
+      log_key(hwnd, message, 0, wparam, lparam);
+      break;
+    case WM_SYSCOMMAND:
+      log_event(hwnd, LogLine("syscommand").add("command", static_cast<long long>(wparam & 0xFFF0)));
       break;
     case WM_SETFOCUS:
       log_event(hwnd, LogLine("focus").add("id", 0));
@@ -461,6 +480,16 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
       .add("title", title)
       .add_rect("rect", rect);
   app.log.write(start);
+  // The title bar as GetTitleBarInfo gives it and the caption button size,
+  // from which the suite lays out the title bar the stand-in shows.
+  TITLEBARINFO title_bar{};
+  title_bar.cbSize = sizeof(title_bar);
+  GetTitleBarInfo(app.main, &title_bar);
+  LogLine caption("caption");
+  caption.add_rect("bar", title_bar.rcTitleBar)
+      .add("cx", GetSystemMetrics(SM_CXSIZE))
+      .add("cy", GetSystemMetrics(SM_CYSIZE));
+  app.log.write(caption);
   EnumChildWindows(app.main, log_control, 0);
   log_list_items(GetDlgItem(app.main, kItems));
   LogLine ready("ready");
