@@ -51,7 +51,7 @@ test(
     try {
       assert.equal((await client.listTools()).tools.length, 18);
       const scan = await client.callTool({ name: 'scan', arguments: {} });
-      assert.match(textOf(scan), /^Window "Preferences": 10 elements\. Act on them with app "preferences" and the e="\.\.\." ids below\.\n/);
+      assert.match(textOf(scan), /^Window "Preferences": 14 elements\. Act on them with app "preferences" and the e="\.\.\." ids below\.\n/);
     } finally {
       await client.close();
     }

@@ -59,13 +59,14 @@ describe('the demo desktop through the MCP server', () => {
       {},
       '{"windows":[{"id":"198030","pos":[420,260],"size":[400,300],"title":"Preferences"},' +
         '{"id":"132004","pos":[200,120],"size":[800,600],"title":"notes.txt - Text Editor"},' +
+        '{"id":"720400","pos":[860,96],"size":[300,204],"title":"Chat - Bob"},' +
         '{"id":"263512","pos":[100,80],"size":[1000,700],"title":"Downloads - File Browser"},' +
         '{"id":"394620","pos":[1300,100],"size":[500,400],"title":"System Monitor"}]}',
     ],
     [
       'scan',
       { app: 'Preferences', max_depth: 1 },
-      'Window "Preferences": 8 elements. Act on them with app "preferences" and the e="..." ids below.\n' +
+      'Window "Preferences": 9 elements. Act on them with app "preferences" and the e="..." ids below.\n' +
         'Truncated: the snapshot stopped at its depth limit (max_depth). Scan again with a larger limit, ' +
         'or scan a smaller window, to see the rest.\n' +
         '<window e="auto:PreferencesDialog" label="Preferences" title="Preferences" id="PreferencesDialog" pos="420,260" size="400,300">\n' +
@@ -77,7 +78,7 @@ describe('the demo desktop through the MCP server', () => {
         '  <input e="auto:txtUserName" label="User name:" value="alice" id="txtUserName" pos="600,350" size="190,24" focused="true"/>\n' +
         '  <input e="auto:txtAutosave" label="Autosave every (minutes):" value="10" id="txtAutosave" pos="600,390" size="60,24"/></window>',
     ],
-    ['scan', { app: 'preferences' }, /^Window "Preferences": 10 elements\.[^\n]*\n<window [^]*checked="true"/],
+    ['scan', { app: 'preferences' }, /^Window "Preferences": 14 elements\.[^\n]*\n<window [^]*checked="true"/],
     [
       'click',
       { app: 'preferences', id: 'auto:chkStatusBar' },

@@ -79,7 +79,7 @@ DEMO_EXCHANGES = [
         [{"name": "Preferences", "process": "texteditor"},
          {"name": "notes.txt - Text Editor", "process": "texteditor"}],
     ),
-    (lambda d: d.scan("Preferences")["element_count"], 10),
+    (lambda d: d.scan("Preferences")["element_count"], 14),  # with its title bar's four
     (lambda d: d.probe("PREFERENCES", "e:auto:1"), {"ok": True, "valid": True}),
     (lambda d: d.probe("calculator", "auto:1"), {"ok": True, "reason": "no_session", "valid": False}),
     (
