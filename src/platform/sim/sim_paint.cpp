@@ -32,6 +32,7 @@ constexpr std::uint32_t kBlack = 0x000000;
 constexpr std::uint32_t kWhite = 0xFFFFFF;
 constexpr std::uint32_t kGreyText = 0xA0A0A0;
 constexpr std::uint32_t kActiveFrame = 0x2B5797;
+constexpr std::int32_t kIconSize = 14;
 constexpr std::uint32_t kInactiveFrame = 0x9DB0C8;
 constexpr std::uint32_t kButtonFace = 0xE1E1E1;
 constexpr std::uint32_t kButtonBorder = 0xADADAD;
@@ -164,12 +165,27 @@ std::u16string caption_symbol(std::u16string_view name) {
   return std::u16string(name.substr(0, 1));
 }
 
+// The arrow a scroll bar's line button shows instead of its name.
+std::u16string arrow_symbol(std::u16string_view name) {
+  if (name == u"Line up") return u"^";
+  if (name == u"Line down") return u"v";
+  if (name == u"Line left") return u"<";
+  if (name == u"Line right") return u">";
+  return std::u16string(name.substr(0, 1));
+}
+
 struct ElementPainter {
   const SimState& state;
   Canvas& canvas;
   bool active;  // the window is the foreground window
 
   std::u16string_view text(std::uint32_t index) const { return state.model.text(index); }
+
+  bool in_scroll_bar(std::int32_t e) const {
+    const std::int32_t parent = state.model.links[e].parent;
+    return parent != kNone &&
+           state.model.elements[parent].control_type == platform::kScrollBarControlTypeId;
+  }
 
   void paint(std::int32_t e, bool in_title_bar) {
     const ElementData& d = state.model.elements[e];
@@ -178,10 +194,22 @@ struct ElementPainter {
     const std::uint32_t ink = enabled ? kBlack : kGreyText;
     const std::u16string name = shown(text(d.name));
     switch (d.control_type) {
-      case kTitleBar:
+      case kTitleBar: {
         canvas.fill(r, active ? kActiveFrame : kInactiveFrame);
-        label_left(canvas, {r.left, r.top, r.right - 4, r.bottom}, 6, name, kWhite);
+        // A title bar's Name is often empty; it shows the window's title all
+        // the same, right of the window icon (the "System" menu bar).
+        std::u16string title = name;
+        if (title.empty()) {
+          const std::int32_t w = state.top_level_window_of_element(e);
+          if (w != kNone) title = shown(state.model.windows[w].title);
+        }
+        const std::int32_t first = state.model.links[e].first_child;
+        const bool icon = first != kNone && state.model.elements[first].control_type ==
+                                                platform::kMenuBarControlTypeId;
+        label_left(canvas, {r.left, r.top, r.right - 4, r.bottom}, icon ? 6 + kIconSize + 6 : 6,
+                   title, kWhite);
         break;
+      }
       case platform::kButtonControlTypeId:
       case kSplitButton:
         if (in_title_bar) {
@@ -190,7 +218,7 @@ struct ElementPainter {
         }
         canvas.fill(r, kButtonFace);
         canvas.frame(r, kButtonBorder);
-        label_centred(canvas, r, name, ink);
+        label_centred(canvas, r, in_scroll_bar(e) ? arrow_symbol(name) : name, ink);
         break;
       case platform::kEditControlTypeId:
       case kDocument:
@@ -220,6 +248,14 @@ struct ElementPainter {
                     kLink);
         break;
       case platform::kMenuBarControlTypeId:
+        if (in_title_bar) {  // the window icon
+          const std::int32_t left = r.left + (r.right - r.left - kIconSize) / 2;
+          const std::int32_t top = r.top + (r.bottom - r.top - kIconSize) / 2;
+          const Rect box{left, top, left + kIconSize, top + kIconSize};
+          canvas.fill(box, kWhite);
+          canvas.frame(box, kButtonBorder);
+          break;
+        }
         canvas.fill(r, kWhite);
         canvas.fill({r.left, r.bottom - 1, r.right, r.bottom}, kLightLine);
         break;
@@ -228,6 +264,7 @@ struct ElementPainter {
         canvas.frame(r, 0x999999);
         break;
       case platform::kMenuItemControlTypeId: {
+        if (in_title_bar) break;  // the icon is drawn by its menu bar
         const bool in_menu = state.model.links[e].parent != kNone &&
                              state.model.elements[state.model.links[e].parent].control_type ==
                                  platform::kMenuControlTypeId;
