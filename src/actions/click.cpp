@@ -10,6 +10,7 @@
 #include "daemon/element_lookup.h"
 #include "daemon/request_fields.h"
 #include "daemon/response.h"
+#include "desktop/not_responding.h"
 
 namespace uiad {
 namespace {
@@ -110,6 +111,9 @@ Json handle_click(DaemonContext& context, const Json& request) {
   std::string error;
   const auto found = lookup_element(context, target.key, target.id, "click", error);
   if (!found) return error_response(std::move(error));
+  if (auto hung = not_responding_error(context.platform.windows, "click", found->session->window)) {
+    return error_response(std::move(*hung));
+  }
   const Session& s = *found->session;
   const ElementRecord& r = found->record;
   const std::uint64_t count = non_negative_field(request, "count").value_or(1);

@@ -11,6 +11,7 @@
 #include "daemon/request_fields.h"
 #include "daemon/response.h"
 #include "daemon/unicode.h"
+#include "desktop/not_responding.h"
 #include "desktop/window_visibility.h"
 
 namespace uiad {
@@ -67,6 +68,9 @@ Json handle_hover(DaemonContext& context, const Json& request) {
   std::string error;
   const auto found = lookup_element(context, target.key, target.id, "hover", error);
   if (!found) return error_response(error);
+  if (auto hung = not_responding_error(context.platform.windows, "hover", found->session->window)) {
+    return error_response(std::move(*hung));
+  }
 
   platform::Platform& p = context.platform;
   const platform::Hwnd fg_before = p.input.get_foreground_window();

@@ -12,6 +12,7 @@
 #include "daemon/request_fields.h"
 #include "daemon/response.h"
 #include "daemon/unicode.h"
+#include "desktop/not_responding.h"
 #include "platform/utf.h"
 
 namespace uiad {
@@ -79,6 +80,9 @@ Json handle_key(DaemonContext& context, const Json& request) {
     if (!found) return error_response(error);
     session = found->session;
     record = std::move(found->record);
+  }
+  if (auto hung = not_responding_error(context.platform.windows, "key", session->window)) {
+    return error_response(std::move(*hung));
   }
 
   const std::optional<std::uint64_t> vk = key_name_code(*key);

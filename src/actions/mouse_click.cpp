@@ -7,6 +7,7 @@
 #include "daemon/element_lookup.h"
 #include "daemon/request_fields.h"
 #include "daemon/response.h"
+#include "desktop/not_responding.h"
 
 namespace uiad {
 namespace {
@@ -25,6 +26,10 @@ Json handle_mouse_click(DaemonContext& context, const Json& request) {
   std::string error;
   const auto found = lookup_element(context, target.key, target.id, "mouse_click", error);
   if (!found) return error_response(error);
+  if (auto hung =
+          not_responding_error(context.platform.windows, "mouse_click", found->session->window)) {
+    return error_response(std::move(*hung));
+  }
 
   platform::Platform& p = context.platform;
   const ElementRecord& record = found->record;

@@ -11,6 +11,7 @@
 #include "daemon/platform_error.h"
 #include "daemon/request_fields.h"
 #include "daemon/response.h"
+#include "desktop/not_responding.h"
 
 namespace uiad {
 namespace {
@@ -143,6 +144,9 @@ Json handle_scroll(DaemonContext& context, const Json& request) {
     return error_response(no_session_message("scroll", target.key));
   }
   const Session& session = found->second;
+  if (auto hung = not_responding_error(context.platform.windows, "scroll", session.window)) {
+    return error_response(std::move(*hung));
+  }
 
   if (!target.id.empty() && context.automation != nullptr) {
     if (platform::Element* live = find_live_element(session, target.id); live != nullptr) {

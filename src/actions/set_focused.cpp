@@ -4,6 +4,7 @@
 #include "actions/primitives.h"
 #include "daemon/element_lookup.h"
 #include "daemon/response.h"
+#include "desktop/not_responding.h"
 
 namespace uiad {
 
@@ -12,6 +13,10 @@ Json handle_set_focused(DaemonContext& context, const Json& request) {
   std::string error;
   const auto found = lookup_element(context, target.key, target.id, "set_focused", error);
   if (!found) return error_response(std::move(error));
+  if (auto hung =
+          not_responding_error(context.platform.windows, "set_focused", found->session->window)) {
+    return error_response(std::move(*hung));
+  }
   const Session& s = *found->session;
   platform::Platform& p = context.platform;
   const platform::Hwnd window = actions::input_window(s);

@@ -12,6 +12,7 @@
 #include "daemon/request_fields.h"
 #include "daemon/response.h"
 #include "daemon/unicode.h"
+#include "desktop/not_responding.h"
 
 namespace uiad {
 namespace {
@@ -113,6 +114,10 @@ Json handle_set_value(DaemonContext& context, const Json& request) {
   std::string error;
   const auto found = lookup_element(context, target.key, target.id, "set_value", error);
   if (!found) return error_response(std::move(error));
+  if (auto hung =
+          not_responding_error(context.platform.windows, "set_value", found->session->window)) {
+    return error_response(std::move(*hung));
+  }
   const Session& s = *found->session;
   const ElementRecord& r = found->record;
   platform::Platform& p = context.platform;

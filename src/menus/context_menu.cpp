@@ -7,6 +7,7 @@
 #include "daemon/request_fields.h"
 #include "daemon/response.h"
 #include "daemon/unicode.h"
+#include "desktop/not_responding.h"
 #include "desktop/window_visibility.h"
 #include "menus/menu_commands.h"
 #include "menus/menu_tree.h"
@@ -87,6 +88,10 @@ Json handle_context_menu(DaemonContext& context, const Json& request) {
   std::string error;
   const auto found = lookup_element(context, target.key, target.id, "context_menu", error);
   if (!found) return error_response(std::move(error));
+  if (auto hung =
+          not_responding_error(context.platform.windows, "context_menu", found->session->window)) {
+    return error_response(std::move(*hung));
+  }
   const bool foreground = bool_field_or(request, "foreground", false);
 
   platform::Platform& p = context.platform;

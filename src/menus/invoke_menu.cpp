@@ -12,6 +12,7 @@
 #include "daemon/response.h"
 #include "daemon/timed_invoke.h"
 #include "daemon/unicode.h"
+#include "desktop/not_responding.h"
 #include "desktop/window_visibility.h"
 #include "menus/menu_commands.h"
 #include "menus/menu_tree.h"
@@ -222,6 +223,10 @@ Json handle_invoke_menu(DaemonContext& context, const Json& request) {
   }
   const std::vector<std::string> segments = split_path(path);
   if (segments.empty()) return error_response("invoke_menu: empty path");
+  if (auto hung =
+          not_responding_error(context.platform.windows, "invoke_menu", session->second.window)) {
+    return error_response(std::move(*hung));
+  }
 
   const platform::Hwnd window = session->second.window;
   actions::NoActivateGuard guard(context.platform, window);

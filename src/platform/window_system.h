@@ -47,6 +47,9 @@ class WindowSystem {
   // window the user cannot see although IsWindowVisible is true (another virtual
   // desktop, a suspended app frame).
   virtual Result<std::uint32_t> dwm_get_window_attribute_cloaked(Hwnd hwnd) = 0;
+  // IsHungAppWindow: the window's thread has not taken messages for a while
+  // (five seconds on Windows). Asks the system, never the application.
+  virtual bool is_hung_app_window(Hwnd hwnd) = 0;
 
   // GetWindowLongW / SetWindowLongW (SetWindowLongW returns the previous value).
   virtual std::int32_t get_window_long(Hwnd hwnd, int index) = 0;

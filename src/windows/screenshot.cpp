@@ -12,6 +12,7 @@
 #include "daemon/response.h"
 #include "daemon/unicode.h"
 #include "desktop/app_window.h"
+#include "desktop/not_responding.h"
 
 namespace uiad {
 namespace {
@@ -138,6 +139,10 @@ Json handle_screenshot(DaemonContext& context, const Json& request) {
 
   const auto window = choose_window(context, raw, key);
   if (!window) return error_response(std::string(kPrefix) + "window not found '" + key + "'");
+  // PrintWindow sends the window WM_PRINT and waits for it.
+  if (auto hung = not_responding_error(windows, "screenshot", *window)) {
+    return error_response(std::move(*hung));
+  }
   if (windows.is_iconic(*window)) {
     return error_response(std::string(kPrefix) +
                           "window is minimized \u2014 it has no content to capture; restore or "

@@ -226,10 +226,10 @@ TEST(RealDesktop, WindowsTheUserCannotSeeAreNeitherListedNorCountedNorPreferred)
   ASSERT_EQ(run.lines.size(), 6u) << run.output;
   EXPECT_EQ(
       run.lines[1],
-      R"({"ok":true,"windows":[{"id":"3000","pos":[100,100],"size":[200,100],"title":"Vault"},{"id":"2000","pos":[900,0],"size":[300,300],"title":"User notes"},{"id":"1000","pos":[0,0],"size":[800,600],"title":"Report - Editor"},{"id":"4000","pos":[1000,400],"size":[600,500],"title":"Photos"},{"id":"5100","pos":[1200,600],"size":[300,200],"title":"Mail settings"},{"id":"6000","pos":[-400,100],"size":[300,150],"title":"Alert"},{"id":"6100","pos":[1300,100],"size":[300,150],"title":"Notice"}]})");
+      R"({"ok":true,"windows":[{"id":"3000","pos":[100,100],"size":[200,100],"title":"Vault"},{"id":"2000","pos":[900,0],"size":[300,300],"title":"User notes"},{"id":"1000","pos":[0,0],"size":[800,600],"title":"Report - Editor"},{"id":"4000","pos":[1000,400],"size":[600,500],"title":"Photos"},{"id":"5100","pos":[1200,600],"size":[300,200],"title":"Mail settings"},{"id":"6000","pos":[-400,100],"size":[300,150],"title":"Alert"},{"id":"6100","pos":[1300,100],"size":[300,150],"title":"Notice"},{"id":"8000","pos":[1300,300],"size":[300,200],"title":"Frozen report"}]})");
   EXPECT_EQ(
       run.lines[2],
-      R"({"apps":[{"name":"Vault","process":"vault"},{"name":"User notes","process":"usernotes"},{"name":"Report - Editor","process":"editor"},{"name":"Photos","process":"ApplicationFrameHost"},{"name":"Mail settings","process":"mail"},{"name":"Alert","process":"editor"},{"name":"Notice","process":"editor"}],"ok":true})");
+      R"({"apps":[{"name":"Vault","process":"vault"},{"name":"User notes","process":"usernotes"},{"name":"Report - Editor","process":"editor"},{"name":"Photos","process":"ApplicationFrameHost"},{"name":"Mail settings","process":"mail"},{"name":"Alert","process":"editor"},{"name":"Notice","process":"editor"},{"name":"Frozen report","process":"frozen"}],"ok":true})");
   EXPECT_EQ(run.lines[3], R"({"changed":false,"notification":null,"ok":true})");
   // A shown window wins over the cloaked one above it; the cloaked one is
   // still found when nothing else matches.
@@ -273,6 +273,35 @@ TEST(RealDesktop, InvokeMenuFindsThePopupOfAnAppHostedInAnotherProcess) {
   EXPECT_EQ(run.lines[2], R"({"app":"photos","ok":true,"path":"File>Open"})");
   EXPECT_NE(events.read().find(R"("type":"uia","call":"Invoke","element":"photos_open")"),
             std::string::npos);
+}
+
+TEST(RealDesktop, AnApplicationThatStoppedTakingMessagesIsNotActedOn) {
+  // Its GUI thread takes no messages: a style change or a sent message would
+  // block the daemon, posted input would land long after the request.
+  const std::string hung = "'Frozen report' is not responding";
+  auto frozen = [](const std::string& cmd, const std::string& rest) {
+    return R"({"cmd":")" + cmd + R"(","app":"frozen")" + rest + "}";
+  };
+  const Exchange s = run_after_scan(
+      kScene, "frozen",
+      {frozen("click", R"(,"id":"auto:save")"),
+       frozen("set_value", R"(,"id":"auto:draft","text":"x")"),
+       frozen("key", R"(,"key":"Enter")"), frozen("mouse_click", R"(,"id":"auto:save")"),
+       frozen("hover", R"(,"id":"auto:save")"), frozen("perform", R"(,"id":"auto:save")"),
+       frozen("set_focused", R"(,"id":"auto:draft")"), frozen("scroll", R"(,"id":"auto:draft")"),
+       frozen("context_menu", R"(,"id":"auto:draft")"), frozen("invoke_menu", R"(,"path":"File")"),
+       frozen("screenshot", R"(,"path":"never-written.bmp")")});
+  std::vector<std::string> expected;
+  for (const char* cmd : {"click", "set_value", "key", "mouse_click", "hover", "perform",
+                          "set_focused", "scroll", "context_menu", "invoke_menu", "screenshot"}) {
+    expected.push_back(R"({"error":")" + std::string(cmd) + ": " + hung + R"(","ok":false})");
+  }
+  EXPECT_EQ(s.responses, expected);
+  std::vector<std::string> effects;
+  for (const std::string& e : s.events) {
+    if (e.find(R"("hwnd":7)") == std::string::npos) effects.push_back(e);
+  }
+  EXPECT_EQ(effects, std::vector<std::string>{});
 }
 
 }  // namespace

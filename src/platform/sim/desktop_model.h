@@ -72,6 +72,8 @@ struct SimWindow {
   // DWMWA_CLOAKED: what DwmGetWindowAttribute answers (2, DWM_CLOAKED_SHELL,
   // for a window on another virtual desktop); 0 when the window is shown.
   std::uint32_t cloaked = 0;
+  // Its GUI thread has stopped taking messages (IsHungAppWindow).
+  bool hung = false;
   std::int32_t element = kNone;  // the element ElementFromHandle answers with
 };
 

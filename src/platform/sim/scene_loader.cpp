@@ -670,9 +670,9 @@ void Loader::load_window(const Json& value, const std::string& path, std::int32_
   if (depth >= kMaxNesting)
     fail(path, "windows nest deeper than " + std::to_string(kMaxNesting) + " levels");
   check_keys(value, path,
-             {"hwnd",    "class",  "title",    "rect",    "client",   "visible", "minimized",
-              "enabled", "style",  "ex_style", "process", "thread",   "focus",   "dpi",
-              "color",   "exists", "cloaked",  "element", "children", "faults"});
+             {"hwnd",    "class",  "title",    "rect",    "client",  "visible",  "minimized",
+              "enabled", "style",  "ex_style", "process", "thread",  "focus",    "dpi",
+              "color",   "exists", "cloaked",  "hung",    "element", "children", "faults"});
   const Json* hwnd = member(value, "hwnd");
   if (hwnd == nullptr) fail(path, "a window needs \"hwnd\"");
   SimWindow w;
@@ -715,6 +715,7 @@ void Loader::load_window(const Json& value, const std::string& path, std::int32_
   if (const Json* c = member(value, "color")) w.color = to_color(*c, at(path, "color"));
   w.exists = bool_or(value, "exists", path, true);
   if (bool_or(value, "cloaked", path, false)) w.cloaked = kDwmCloakedShell;
+  w.hung = bool_or(value, "hung", path, false);
 
   const auto index = static_cast<std::int32_t>(m_.windows.size());
   m_.window_index.emplace(w.hwnd, index);

@@ -46,6 +46,7 @@ class SimWindowSystem final : public platform::WindowSystem {
   bool is_iconic(platform::Hwnd hwnd) override;
   platform::ThreadProcessId get_window_thread_process_id(platform::Hwnd hwnd) override;
   platform::Result<std::uint32_t> dwm_get_window_attribute_cloaked(platform::Hwnd hwnd) override;
+  bool is_hung_app_window(platform::Hwnd hwnd) override;
   std::int32_t get_window_long(platform::Hwnd hwnd, int index) override;
   std::int32_t set_window_long(platform::Hwnd hwnd, int index, std::int32_t value) override;
   platform::Hwnd child_window_from_point_ex(platform::Hwnd parent, platform::Point client_point,

@@ -139,6 +139,18 @@ platform::Result<std::uint32_t> SimWindowSystem::dwm_get_window_attribute_cloake
   return {platform::kSOk, state_->model.windows[w].cloaked};
 }
 
+// A thread that stops taking messages hangs every window it owns.
+bool SimWindowSystem::is_hung_app_window(platform::Hwnd hwnd) {
+  std::lock_guard lock(state_->mutex);
+  const std::int32_t w = state_->model.index_of(hwnd);
+  if (w == kNone || !state_->model.windows[w].exists) return false;
+  const std::uint32_t thread = state_->model.windows[w].thread_id;
+  for (const SimWindow& other : state_->model.windows) {
+    if (other.hung && other.thread_id == thread) return true;
+  }
+  return false;
+}
+
 std::int32_t SimWindowSystem::get_window_long(platform::Hwnd hwnd, int index) {
   std::lock_guard lock(state_->mutex);
   SimWindow* w = state_->model.window(hwnd);

@@ -84,6 +84,8 @@ platform::Result<std::uint32_t> Win32WindowSystem::dwm_get_window_attribute_cloa
   return {static_cast<platform::HResult>(hr), SUCCEEDED(hr) ? cloaked : 0};
 }
 
+bool Win32WindowSystem::is_hung_app_window(Hwnd hwnd) { return IsHungAppWindow(hw(hwnd)) != FALSE; }
+
 std::int32_t Win32WindowSystem::get_window_long(Hwnd hwnd, int index) {
   return GetWindowLongW(hw(hwnd), index);
 }

@@ -21,6 +21,7 @@ class Win32WindowSystem final : public platform::WindowSystem {
   bool is_iconic(platform::Hwnd hwnd) override;
   platform::ThreadProcessId get_window_thread_process_id(platform::Hwnd hwnd) override;
   platform::Result<std::uint32_t> dwm_get_window_attribute_cloaked(platform::Hwnd hwnd) override;
+  bool is_hung_app_window(platform::Hwnd hwnd) override;
 
   std::int32_t get_window_long(platform::Hwnd hwnd, int index) override;
   std::int32_t set_window_long(platform::Hwnd hwnd, int index, std::int32_t value) override;
