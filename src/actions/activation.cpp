@@ -12,16 +12,23 @@ bool activate_element(platform::Platform& p, platform::Element& e) {
   if (auto invoke = e.current_pattern_as<InvokePattern>(kInvokePatternId); usable(invoke)) {
     if (timed_invoke(p, std::move(invoke.value)).success) return true;
   }
+  // A check box, an item or a menu can open a modal dialog as well as a
+  // button: every way goes through the worker and its 800 ms rule.
   if (auto toggle = e.current_pattern_as<TogglePattern>(kTogglePatternId); usable(toggle)) {
-    if (succeeded(toggle.value->toggle())) return true;
+    if (timed_pattern_call(p, "Toggle", std::move(toggle.value), &TogglePattern::toggle).success)
+      return true;
   }
   if (auto item = e.current_pattern_as<SelectionItemPattern>(kSelectionItemPatternId);
       usable(item)) {
-    if (succeeded(item.value->select())) return true;
+    if (timed_pattern_call(p, "Select", std::move(item.value), &SelectionItemPattern::select)
+            .success)
+      return true;
   }
   if (auto expand = e.current_pattern_as<ExpandCollapsePattern>(kExpandCollapsePatternId);
       usable(expand)) {
-    if (succeeded(expand.value->expand())) return true;
+    if (timed_pattern_call(p, "Expand", std::move(expand.value), &ExpandCollapsePattern::expand)
+            .success)
+      return true;
   }
   return false;
 }

@@ -10,6 +10,7 @@
 #include "daemon/element_lookup.h"
 #include "daemon/request_fields.h"
 #include "daemon/response.h"
+#include "daemon/timed_invoke.h"
 #include "desktop/not_responding.h"
 
 namespace uiad {
@@ -84,7 +85,11 @@ TabOutcome click_tab(platform::Platform& p, const Session& s, Element* live,
   if (live != nullptr) {
     auto item =
         live->current_pattern_as<platform::SelectionItemPattern>(platform::kSelectionItemPatternId);
-    if (platform::usable(item)) selected_by_uia = platform::succeeded(item.value->select());
+    if (platform::usable(item)) {
+      selected_by_uia = timed_pattern_call(p, "Select", std::move(item.value),
+                                           &platform::SelectionItemPattern::select)
+                            .success;
+    }
   }
   p.clock.sleep_ms(kAfterSelectMs);
   bool posted = false;

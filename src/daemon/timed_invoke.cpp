@@ -52,8 +52,8 @@ class Sender {
   std::shared_ptr<Channel> channel_;
 };
 
-void run_worker(platform::Platform* platform, Sender& sender,
-                platform::Ref<platform::InvokePattern> pattern) {
+void run_worker(platform::Platform* platform, Sender& sender, const std::string& name,
+                std::unique_ptr<PatternCall> call) {
   Channel& ch = sender.channel();
   {
     // The platform is only known to be alive while the caller waits, and the
@@ -61,15 +61,16 @@ void run_worker(platform::Platform* platform, Sender& sender,
     std::lock_guard lock(ch.mutex);
     if (ch.receiver_waiting) (void)platform->com.co_initialize_multithreaded();
   }
-  const platform::HResult hr = pattern->invoke();
+  const platform::HResult hr = call->run();
   InvokeOutcome outcome;
   if (platform::failed(hr)) {
     std::lock_guard lock(ch.mutex);
     // The error text is read from this thread's error information, so it is
     // made here, and only for a caller still there to read it.
-    if (ch.receiver_waiting) outcome = {false, "Invoke: " + platform_error_text(platform->com, hr)};
+    if (ch.receiver_waiting)
+      outcome = {false, name + ": " + platform_error_text(platform->com, hr)};
   }
-  pattern.reset();
+  call.reset();
   sender.send(std::move(outcome));
 }
 
@@ -86,26 +87,41 @@ bool start_detached(std::function<void()> work) {
 
 InvokeOutcome timed_invoke(platform::Platform& platform,
                            platform::Ref<platform::InvokePattern> pattern) {
-  return timed_invoke_for_testing(platform, std::move(pattern), start_detached);
+  return timed_pattern_call(platform, "Invoke", std::move(pattern),
+                            &platform::InvokePattern::invoke);
 }
 
 InvokeOutcome timed_invoke_for_testing(platform::Platform& platform,
                                        platform::Ref<platform::InvokePattern> pattern,
                                        const WorkerStarter& start) {
+  return timed_call_for_testing(platform, "Invoke",
+                                std::make_unique<BoundPatternCall<platform::InvokePattern>>(
+                                    std::move(pattern), &platform::InvokePattern::invoke),
+                                start);
+}
+
+InvokeOutcome timed_call(platform::Platform& platform, std::string_view name,
+                         std::unique_ptr<PatternCall> call) {
+  return timed_call_for_testing(platform, name, std::move(call), start_detached);
+}
+
+InvokeOutcome timed_call_for_testing(platform::Platform& platform, std::string_view name,
+                                     std::unique_ptr<PatternCall> call,
+                                     const WorkerStarter& start) {
   auto channel = std::make_shared<Channel>();
-  // std::function needs a copyable callable: the pattern travels in a shared
+  // std::function needs a copyable callable: the call travels in a shared
   // holder that only the worker ever opens.
-  auto handed_over = std::make_shared<platform::Ref<platform::InvokePattern>>(std::move(pattern));
+  auto handed_over = std::make_shared<std::unique_ptr<PatternCall>>(std::move(call));
   auto sender = std::make_shared<Sender>(channel);
-  const bool started =
-      start([&platform, sender = std::move(sender), handed_over = std::move(handed_over)] {
-        run_worker(&platform, *sender, std::move(*handed_over));
-      });
+  const bool started = start([&platform, sender = std::move(sender), name = std::string(name),
+                              handed_over = std::move(handed_over)] {
+    run_worker(&platform, *sender, name, std::move(*handed_over));
+  });
   if (!started) {
     // Without a worker the call cannot be made at all. Counting that as a
-    // failed Invoke (rather than ending the daemon) lets the caller go on with
+    // failed call (rather than ending the daemon) lets the caller go on with
     // its other ways of activating the element.
-    return {false, "Invoke: no worker thread could be started"};
+    return {false, std::string(name) + ": no worker thread could be started"};
   }
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kInvokeWaitMs);
 

@@ -59,17 +59,19 @@ std::string join(const std::vector<std::string>& parts, std::size_t count, const
   return out;
 }
 
-// Opens an item's submenu: Expand, else an untimed Invoke; failures ignored.
-void open_menu_item(Element& e) {
+// Opens an item's submenu: Expand, else Invoke, each timed (an item can open
+// a modal dialog instead of a submenu); failures ignored.
+void open_menu_item(platform::Platform& p, Element& e) {
   if (auto expand =
           e.current_pattern_as<platform::ExpandCollapsePattern>(platform::kExpandCollapsePatternId);
       usable(expand)) {
-    (void)expand.value->expand();
+    (void)timed_pattern_call(p, "Expand", std::move(expand.value),
+                             &platform::ExpandCollapsePattern::expand);
     return;
   }
   if (auto invoke = e.current_pattern_as<platform::InvokePattern>(platform::kInvokePatternId);
       usable(invoke)) {
-    (void)invoke.value->invoke();
+    (void)timed_invoke(p, std::move(invoke.value));
   }
 }
 
@@ -84,9 +86,10 @@ Outcome activate_menu_item(platform::Platform& p, Element& e) {
   if (auto select =
           e.current_pattern_as<platform::SelectionItemPattern>(platform::kSelectionItemPatternId);
       usable(select)) {
-    const platform::HResult hr = select.value->select();
-    if (platform::failed(hr)) return "Select: " + error_text(p, hr);
-    return std::nullopt;
+    InvokeOutcome outcome = timed_pattern_call(p, "Select", std::move(select.value),
+                                               &platform::SelectionItemPattern::select);
+    if (outcome.success) return std::nullopt;
+    return std::move(outcome.error);
   }
   return "element exposes neither Invoke nor SelectionItem";
 }
@@ -150,7 +153,7 @@ Outcome resolve_static(const menus::MenuTree& tree, const std::vector<std::strin
 Outcome run_static(platform::Platform& p, const menus::MenuTree& tree,
                    const std::vector<const menus::MenuNode*>& chain) {
   for (std::size_t i = 0; i + 1 < chain.size(); ++i) {
-    open_menu_item(*tree.node_elements[chain[i]->element_index]);
+    open_menu_item(p, *tree.node_elements[chain[i]->element_index]);
     p.clock.sleep_ms(kStaticOpenMs);
   }
   return activate_menu_item(p, *tree.node_elements[chain.back()->element_index]);
@@ -176,7 +179,7 @@ Outcome run_live(DaemonContext& context, platform::Hwnd window,
                      {platform::kMenuBarControlTypeId, platform::kMenuItemControlTypeId});
   if (!current) return "top menu not found: " + segments[0];
   for (std::size_t i = 1; i < segments.size(); ++i) {
-    open_menu_item(*current);
+    open_menu_item(p, *current);
     p.clock.sleep_ms(kLiveOpenMs);
     Ref<Element> found;
     if (auto fresh = automation.element_from_handle(window); usable(fresh)) {

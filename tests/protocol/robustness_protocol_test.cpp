@@ -99,8 +99,15 @@ TEST(FocusProtocol, BothStrategiesMarkTheElementGetFocusedElementReturns) {
 std::string hung_scene(const std::string& faults) {
   return R"({"faults": [)" + faults + R"(], "windows": [
     {"hwnd": 30, "title": "Hung", "rect": [0, 0, 400, 300],
-     "element": {"children": [{"type": "button", "name": "Go", "automation_id": "go",
-                               "rect": [10, 10, 90, 40], "patterns": ["invoke"]}]}}]})";
+     "element": {"children": [
+       {"type": "button", "name": "Go", "automation_id": "go", "rect": [10, 10, 90, 40],
+        "patterns": ["invoke"]},
+       {"type": "checkbox", "name": "Agree", "automation_id": "agree", "rect": [10, 50, 90, 70],
+        "patterns": {"toggle": {}}},
+       {"type": "menubar", "name": "Application", "rect": [0, 0, 400, 10], "children": [
+         {"type": "menuitem", "name": "Tools", "rect": [0, 0, 40, 10],
+          "patterns": {"expand_collapse": {}}, "children": [
+           {"type": "menuitem", "name": "Options", "patterns": ["invoke"]}]}]}]}}]})";
 }
 
 struct HangCase {
@@ -137,6 +144,18 @@ TEST(HungApplicationProtocol, SlowCallsHoldTheLoopAndTheDaemonStillExitsCleanly)
        {scan, R"({"cmd":"click","app":"hung","id":"auto:go"})", ping},
        {scanned, R"({"center_x":50,"center_y":25,"id":"auto:go","label":"Go","method":"uia-live",)",
         pong},
+       std::chrono::milliseconds(800)},
+      {"a Toggle that never returns (a check box opening a modal dialog) answers like Invoke",
+       R"({"call": "Toggle", "hangs": true})",
+       {scan, R"({"cmd":"click","app":"hung","id":"auto:agree"})", ping},
+       {scanned,
+        R"({"center_x":50,"center_y":60,"id":"auto:agree","label":"Agree","method":"uia-live",)",
+        pong},
+       std::chrono::milliseconds(800)},
+      {"an Expand that never returns opens the menu after the timed wait",
+       R"({"call": "Expand", "hangs": true})",
+       {scan, R"({"cmd":"invoke_menu","app":"hung","path":"Tools>Options"})", ping},
+       {scanned, R"({"app":"hung","ok":true,"path":"Tools>Options"})", pong},
        std::chrono::milliseconds(800)},
   };
   for (const HangCase& c : cases) {

@@ -34,7 +34,10 @@ export function sceneFile(scene) {
   return file;
 }
 
-/** A dialog with a check box whose Toggle never returns, beside one that works. */
+/**
+ * A dialog with a check box whose application stops answering (its staleness
+ * test never returns), beside one that works.
+ */
 export const STUCK = {
   windows: [
     {
@@ -42,7 +45,7 @@ export const STUCK = {
       element: {
         children: [
           { type: 'checkbox', name: 'Stuck', rect: [10, 40, 110, 60], patterns: { toggle: {} },
-            faults: [{ call: 'Toggle', hangs: true }] },
+            faults: [{ call: 'get_CurrentProcessId', hangs: true }] },
           { type: 'checkbox', name: 'Fine', rect: [10, 70, 110, 90], patterns: { toggle: {} } },
         ],
       },

@@ -33,7 +33,7 @@ SLUGGISH = {
             {"type": "checkbox", "name": "Slow", "rect": [10, 10, 110, 30], "patterns": {"toggle": {}},
              "faults": [{"call": "Toggle", "delay_ms": 300}]},
             {"type": "checkbox", "name": "Stuck", "rect": [10, 40, 110, 60], "patterns": {"toggle": {}},
-             "faults": [{"call": "Toggle", "hangs": True}]}]}}
+             "faults": [{"call": "get_CurrentProcessId", "hangs": True}]}]}}
     ]
 }
 
