@@ -78,6 +78,9 @@ int main(int argc, char** argv) {
     std::string error;
     if (!desktop->write_events_to(events_path, error)) return usage(error);
   }
+  // Nothing here reads the log back; kept in memory it would grow with every
+  // request for as long as the daemon runs.
+  desktop->keep_events_in_memory(false);
 
   int status = 0;
   {

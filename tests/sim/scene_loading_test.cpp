@@ -61,6 +61,52 @@ TEST(SimSceneLoading, HugeOrDeepScenesAreRefusedBeforeTheyExhaustMemoryOrStack) 
   EXPECT_NE(load_error(deep).find("elements nest deeper than 256 levels"), std::string::npos);
 }
 
+// A few kilobytes asking for tens of gigabytes through repeated texts or
+// faults: refused before anything is made, not after the memory ran out.
+TEST(SimSceneLoading, RepeatedTextsAndFaultsAreCountedBeforeTheSceneIsMade) {
+  const std::string long_name(3000, 'N');
+  EXPECT_EQ(load_error(R"({"windows": [{"hwnd": 1, "element": {"children": [
+      {"name": ")" + long_name +
+                       R"({i}", "repeat": 4999000}]}}]})"),
+            "scene: /windows/0/element: the scene's texts make more than 268435456 characters");
+  EXPECT_EQ(load_error(R"({"windows": [{"hwnd": 1, "element": {"children": [
+      {"ref": "r)" + long_name +
+                       R"({i}", "chain": 100000}]}}]})"),
+            "scene: /windows/0/element: the scene's texts make more than 268435456 characters");
+  std::string faults;
+  for (int i = 0; i < 60; ++i) faults += std::string(i ? "," : "") + R"({"call": "Invoke"})";
+  EXPECT_EQ(load_error(R"({"windows": [{"hwnd": 1, "element": {"children": [
+      {"faults": [)" + faults +
+                       R"(], "repeat": 4999000}]}}]})"),
+            "scene: /windows/0/element: the scene's elements carry more than 1000000 faults");
+}
+
+// The count made up front must match what loading makes: a scene exactly at a
+// bound loads, one unit more is refused.
+TEST(SimSceneLoading, LimitsAdmitASceneExactlyAtEachBound) {
+  // The desktop, the root, 3 chained groups with 2 elements below the last,
+  // 2 rows of 2 cells.
+  const std::string scene = R"({"windows": [{"hwnd": 1, "element": {"name": "w", "children": [
+      {"name": "ab", "faults": [{"call": "Invoke"}], "chain": 3, "children": [
+        {"name": "c{i}", "repeat": 2}]},
+      {"help": "row", "repeat": 2, "children": [{"automation_id": "id", "repeat": 2}]}]}}]})";
+  auto loads = [&](SceneLimits limits) {
+    std::string error;
+    return SimDesktop::from_scene_json(scene, error, limits) != nullptr;
+  };
+  EXPECT_TRUE(loads({.max_elements = 13}));
+  EXPECT_FALSE(loads({.max_elements = 12}));
+  // "w", 3 x "ab", 2 x ("c" + a number of at most 20), 2 x "row", 4 x "id".
+  EXPECT_TRUE(loads({.max_text_units = 1 + 6 + 42 + 6 + 8}));
+  EXPECT_FALSE(loads({.max_text_units = 1 + 6 + 42 + 6 + 8 - 1}));
+  EXPECT_TRUE(loads({.max_element_faults = 3}));
+  EXPECT_FALSE(loads({.max_element_faults = 2}));
+
+  std::string error;
+  EXPECT_EQ(SimDesktop::from_scene_json(scene, error, {.max_elements = 12}), nullptr);
+  EXPECT_EQ(error, "scene: /windows/0/element: the scene makes more than 12 elements");
+}
+
 TEST(SimSceneLoading, TheDemoDesktopLoadsAndHasAForegroundWindow) {
   auto demo = SimDesktop::demo();
   ASSERT_NE(demo, nullptr);

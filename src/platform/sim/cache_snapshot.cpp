@@ -73,10 +73,19 @@ std::shared_ptr<const CacheSnapshot> build_cache_snapshot(const SimState& state,
   // Windows; the scene's flag only says which element its window focuses.
   const std::int32_t focused =
       (spec.properties & kHasKeyboardFocusProperty) != 0 ? state.focused_element() : kNone;
+  auto copy_text = [&](std::uint32_t& field) {
+    if ((field & DesktopModel::kSlotBit) == 0) return;
+    snapshot->texts.emplace_back(state.model.text(field));
+    field = DesktopModel::kSlotBit | static_cast<std::uint32_t>(snapshot->texts.size() - 1);
+  };
   auto data_of = [&](std::int32_t element) {
     ElementData data = state.model.elements[element];
     data.flags = static_cast<std::uint16_t>(element == focused ? data.flags | kFocused
                                                                : data.flags & ~kFocused);
+    for (std::uint32_t* field :
+         {&data.name, &data.help, &data.automation_id, &data.accelerator, &data.value}) {
+      copy_text(*field);
+    }
     return data;
   };
   std::vector<CachedNode>& nodes = snapshot->nodes;

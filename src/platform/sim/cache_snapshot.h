@@ -5,6 +5,8 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/sim/desktop_model.h"
@@ -46,6 +48,16 @@ struct CacheSnapshot {
   std::uint32_t properties = 0;
   std::uint8_t patterns = 0;
   std::vector<CachedNode> nodes;  // node 0 is the element the cache was built on
+  // Texts the nodes held in slots, copied: a slot changes in place later, and
+  // the cache keeps the text of its moment. A node's field names its copy
+  // with DesktopModel::kSlotBit set.
+  std::vector<std::u16string> texts;
+
+  // A text field of a cached node.
+  std::u16string_view text(const DesktopModel& model, std::uint32_t index) const {
+    if (index & DesktopModel::kSlotBit) return texts[index & ~DesktopModel::kSlotBit];
+    return model.text(index);
+  }
 };
 
 struct CacheSpec {

@@ -248,6 +248,13 @@ struct DesktopModel {
   // is the empty string; strings are appended, never changed.
   std::u16string text_buffer;
   std::vector<std::uint32_t> text_ends{0};
+  // Texts set while the desktop runs (typed values, sent titles, new names)
+  // live in slots instead, one per element field and replaced in place: in
+  // the append-only pool every typed character left a copy of the whole value
+  // behind. A slot index has kSlotBit set; a field owns its slot alone.
+  static constexpr std::uint32_t kSlotBit = 0x8000'0000u;
+  std::vector<std::u16string> slots;
+  std::vector<std::uint32_t> free_slots;
   // Elements by NativeWindowHandle (fixed once loaded), in element order.
   std::unordered_map<Hwnd, std::vector<std::int32_t>> elements_of_window;
   std::unordered_map<std::string, std::int32_t> element_refs;
@@ -273,7 +280,36 @@ struct DesktopModel {
     text_ends.push_back(static_cast<std::uint32_t>(text_buffer.size()));
     return static_cast<std::uint32_t>(text_ends.size() - 1);
   }
+  // Sets an element's text field, reusing the slot it already owns.
+  void set_text(std::uint32_t& field, std::u16string_view text) {
+    if (field & kSlotBit) {
+      const std::uint32_t slot = field & ~kSlotBit;
+      if (!text.empty()) {
+        slots[slot].assign(text);
+        return;
+      }
+      slots[slot] = std::u16string();
+      free_slots.push_back(slot);
+      field = 0;
+      return;
+    }
+    if (text.empty()) {
+      field = 0;
+      return;
+    }
+    std::uint32_t slot;
+    if (free_slots.empty()) {
+      slot = static_cast<std::uint32_t>(slots.size());
+      slots.emplace_back(text);
+    } else {
+      slot = free_slots.back();
+      free_slots.pop_back();
+      slots[slot].assign(text);
+    }
+    field = kSlotBit | slot;
+  }
   std::u16string_view text(std::uint32_t index) const {
+    if (index & kSlotBit) return slots[index & ~kSlotBit];
     if (index == 0) return {};
     const std::uint32_t begin = text_ends[index - 1];
     return std::u16string_view(text_buffer).substr(begin, text_ends[index] - begin);

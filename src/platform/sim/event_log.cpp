@@ -9,31 +9,32 @@
 
 namespace uiad::sim {
 
-EventLine::EventLine(std::int64_t t_ms, std::string_view type) {
+EventLine::EventLine(std::int64_t t_ms, std::string_view type, bool kept) : kept_(kept) {
+  if (!kept_) return;
   text_ = "{\"t\":" + std::to_string(t_ms) + ",\"type\":";
   append_json_string(text_, type);
 }
 
-void EventLine::key(std::string_view name) {
+bool EventLine::key(std::string_view name) {
+  if (!kept_) return false;
   text_.push_back(',');
   append_json_string(text_, name);
   text_.push_back(':');
+  return true;
 }
 
 EventLine& EventLine::num(std::string_view name, std::int64_t value) {
-  key(name);
-  text_ += std::to_string(value);
+  if (key(name)) text_ += std::to_string(value);
   return *this;
 }
 
 EventLine& EventLine::unum(std::string_view name, std::uint64_t value) {
-  key(name);
-  text_ += std::to_string(value);
+  if (key(name)) text_ += std::to_string(value);
   return *this;
 }
 
 EventLine& EventLine::real(std::string_view name, double value) {
-  key(name);
+  if (!key(name)) return *this;
   if (!std::isfinite(value)) {
     text_ += "null";
   } else if (value == std::floor(value) && std::fabs(value) < 1e15) {
@@ -47,20 +48,17 @@ EventLine& EventLine::real(std::string_view name, double value) {
 }
 
 EventLine& EventLine::str(std::string_view name, std::string_view utf8) {
-  key(name);
-  append_json_string(text_, utf8);
+  if (key(name)) append_json_string(text_, utf8);
   return *this;
 }
 
 EventLine& EventLine::boolean(std::string_view name, bool value) {
-  key(name);
-  text_ += value ? "true" : "false";
+  if (key(name)) text_ += value ? "true" : "false";
   return *this;
 }
 
 EventLine& EventLine::raw(std::string_view name, std::string_view json) {
-  key(name);
-  text_ += json;
+  if (key(name)) text_ += json;
   return *this;
 }
 
@@ -82,9 +80,17 @@ bool EventLog::open_file(const std::string& path, std::string& error) {
   return true;
 }
 
+void EventLog::keep_in_memory(bool keep) {
+  keep_in_memory_ = keep;
+  if (!keep) {
+    lines_.clear();
+    lines_.shrink_to_fit();
+  }
+}
+
 void EventLog::add(std::string line) {
   add_to_file_only(line);
-  lines_.push_back(std::move(line));
+  if (keep_in_memory_) lines_.push_back(std::move(line));
 }
 
 void EventLog::add_to_file_only(const std::string& line) {

@@ -11,10 +11,11 @@
 
 namespace uiad::sim {
 
-// Builds one line; fields keep the order in which they are added.
+// Builds one line; fields keep the order in which they are added. A line
+// nobody will read (`kept` false) builds nothing.
 class EventLine {
  public:
-  EventLine(std::int64_t t_ms, std::string_view type);
+  EventLine(std::int64_t t_ms, std::string_view type, bool kept = true);
   EventLine& num(std::string_view key, std::int64_t value);
   EventLine& unum(std::string_view key, std::uint64_t value);
   EventLine& real(std::string_view key, double value);
@@ -25,8 +26,10 @@ class EventLine {
   std::string finish() const;
 
  private:
-  void key(std::string_view name);
+  // False when the line is not kept: the field is skipped.
+  bool key(std::string_view name);
   std::string text_;
+  bool kept_;
 };
 
 class EventLog {
@@ -39,6 +42,11 @@ class EventLog {
   // Mirrors every later line to `path` (created or emptied). False when the
   // file cannot be opened; `error` then says why.
   bool open_file(const std::string& path, std::string& error);
+  // Lines are kept in memory unless turned off; a process that never reads
+  // them (uiad-sim) turns it off, or the log grows with every request.
+  void keep_in_memory(bool keep);
+  // Whether a line added now goes anywhere.
+  bool wanted() const { return keep_in_memory_ || file_ != nullptr; }
   void add(std::string line);
   // Writes a line to the file only (not kept in memory).
   void add_to_file_only(const std::string& line);
@@ -48,6 +56,7 @@ class EventLog {
  private:
   std::vector<std::string> lines_;
   std::FILE* file_ = nullptr;
+  bool keep_in_memory_ = true;
 };
 
 }  // namespace uiad::sim

@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cstdio>
 #include <initializer_list>
+#include <limits>
 #include <nlohmann/json.hpp>
 #include <set>
 #include <utility>
@@ -18,9 +19,8 @@ namespace {
 using Json = nlohmann::json;
 using platform::Point;
 
-// Bounds that keep a hostile or mistaken scene from exhausting memory or the
-// stack: Windows itself nests child windows only about fifty deep.
-constexpr std::size_t kMaxElements = 5'000'000;
+// Keeps a hostile or mistaken scene from exhausting the stack: Windows itself
+// nests child windows only about fifty deep. Sizes are bounded by SceneLimits.
 constexpr std::size_t kMaxNesting = 256;
 
 // ---- lone surrogates ----
@@ -595,17 +595,57 @@ ElementTemplate parse_element(const Json& value, const std::string& path,
   return t;
 }
 
-// How many elements a template makes, saturating above the limit.
-std::size_t expanded_size(const ElementTemplate& t) {
-  std::size_t one = 1;
-  for (const ElementTemplate& c : t.children) {
-    one = std::min(one + expanded_size(c), kMaxElements + 1);
-  }
-  if (t.repeat < 0) return one;
+// What a template makes: elements, text units (names, values, refs...) and
+// element faults. The counts saturate instead of overflowing.
+struct Plan {
+  std::size_t elements = 0;
+  std::size_t text_units = 0;
+  std::size_t faults = 0;
+};
+
+constexpr std::size_t kSaturated = std::numeric_limits<std::size_t>::max();
+
+std::size_t saturating_add(std::size_t a, std::size_t b) {
+  return a > kSaturated - b ? kSaturated : a + b;
+}
+
+std::size_t saturating_mul(std::size_t a, std::size_t b) {
+  return b != 0 && a > kSaturated / b ? kSaturated : a * b;
+}
+
+Plan operator+(const Plan& a, const Plan& b) {
+  return {saturating_add(a.elements, b.elements), saturating_add(a.text_units, b.text_units),
+          saturating_add(a.faults, b.faults)};
+}
+
+Plan operator*(const Plan& a, std::size_t n) {
+  return {saturating_mul(a.elements, n), saturating_mul(a.text_units, n),
+          saturating_mul(a.faults, n)};
+}
+
+// A variable's value takes at most 20 characters (an int64 in decimal).
+constexpr std::size_t kMaxNumberChars = 20;
+
+std::size_t text_units(const std::optional<TextTemplate>& t) {
+  if (!t) return 0;
+  std::size_t units = t->vars.size() * kMaxNumberChars;
+  for (const std::u16string& piece : t->pieces) units += piece.size();
+  return units;
+}
+
+Plan planned(const ElementTemplate& t) {
+  // A ref is kept twice: as the key to its element and as the element's label.
+  const Plan self{1,
+                  text_units(t.name) + text_units(t.help) + text_units(t.automation_id) +
+                      text_units(t.accelerator) + text_units(t.value) + 2 * text_units(t.ref),
+                  t.faults.size()};
+  Plan children;
+  for (const ElementTemplate& c : t.children) children = children + planned(c);
+  if (t.repeat < 0) return self + children;
   const auto copies = static_cast<std::size_t>(t.repeat);
   // A chain's children hang below its deepest copy only.
-  if (t.chain) return copies == 0 ? 0 : std::min(copies - 1 + one, kMaxElements + 1);
-  return copies != 0 && one > (kMaxElements + 1) / copies ? kMaxElements + 1 : one * copies;
+  if (t.chain) return copies == 0 ? Plan{} : self * copies + children;
+  return (self + children) * copies;
 }
 
 // The values of the "repeat" variables in scope, outermost first.
@@ -642,6 +682,7 @@ Rect shifted(Rect r, Point by) {
 
 class Loader {
  public:
+  explicit Loader(const SceneLimits& limits) : limits_(limits) {}
   DesktopModel load(const Json& scene);
 
  private:
@@ -657,6 +698,7 @@ class Loader {
   std::int32_t element_ref(const Json& value, const std::string& path);
   platform::Hwnd window_ref(const Json& value, const std::string& path);
 
+  SceneLimits limits_;
   DesktopModel m_;
   // Element templates of windows, loaded once every window is known.
   std::vector<std::pair<std::int32_t, ElementTemplate>> trees_;
@@ -747,8 +789,8 @@ void Loader::load_window(const Json& value, const std::string& path, std::int32_
 
 std::int32_t Loader::add_element(const ElementTemplate& t, std::int32_t parent, std::int32_t window,
                                  const Scope& scope) {
-  if (m_.elements.size() >= kMaxElements) {
-    fail(t.path, "the scene makes more than " + std::to_string(kMaxElements) + " elements");
+  if (m_.elements.size() >= limits_.max_elements) {
+    fail(t.path, "the scene makes more than " + std::to_string(limits_.max_elements) + " elements");
   }
   const auto index = static_cast<std::int32_t>(m_.elements.size());
   ElementData d;
@@ -1208,11 +1250,22 @@ DesktopModel Loader::load(const Json& scene) {
     for (std::size_t i = 0; i < ws->size(); ++i)
       load_window((*ws)[i], at("/windows", i), kNone, 0, 0);
   }
-  std::size_t planned = 0;
+  // Counted before anything is made, so an oversized scene is refused at once
+  // rather than after it has taken the memory.
+  Plan plan{m_.elements.size(), 0, 0};  // the desktop element
   for (const auto& [window, tree] : trees_) {
-    planned = std::min(planned + expanded_size(tree), kMaxElements + 1);
-    if (planned > kMaxElements) {
-      fail(tree.path, "the scene makes more than " + std::to_string(kMaxElements) + " elements");
+    plan = plan + planned(tree);
+    if (plan.elements > limits_.max_elements) {
+      fail(tree.path,
+           "the scene makes more than " + std::to_string(limits_.max_elements) + " elements");
+    }
+    if (plan.text_units > limits_.max_text_units) {
+      fail(tree.path, "the scene's texts make more than " + std::to_string(limits_.max_text_units) +
+                          " characters");
+    }
+    if (plan.faults > limits_.max_element_faults) {
+      fail(tree.path, "the scene's elements carry more than " +
+                          std::to_string(limits_.max_element_faults) + " faults");
     }
   }
   for (auto& [window, tree] : trees_) {
@@ -1336,7 +1389,8 @@ DesktopModel Loader::load(const Json& scene) {
 
 }  // namespace
 
-std::optional<DesktopModel> load_scene(std::string_view scene_json, std::string& error) {
+std::optional<DesktopModel> load_scene(std::string_view scene_json, std::string& error,
+                                       const SceneLimits& limits) {
   bool lone_units = false, clash = false;
   const std::string swapped = swap_lone_surrogates(scene_json, lone_units, clash);
   if (lone_units && clash) {
@@ -1361,7 +1415,7 @@ std::optional<DesktopModel> load_scene(std::string_view scene_json, std::string&
   }
   try {
     if (!scene.is_object()) fail("", "a scene is a JSON object");
-    return Loader().load(scene);
+    return Loader(limits).load(scene);
   } catch (const SceneError& e) {
     error = e.message;
   } catch (const Json::exception& e) {

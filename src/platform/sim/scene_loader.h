@@ -7,10 +7,13 @@
 #include <string_view>
 
 #include "platform/sim/desktop_model.h"
+#include "platform/sim/scene_limits.h"
 
 namespace uiad::sim {
 
-// nullopt and a message ("scene: /windows/0/hwnd: ...") for a bad scene.
-std::optional<DesktopModel> load_scene(std::string_view scene_json, std::string& error);
+// nullopt and a message ("scene: /windows/0/hwnd: ...") for a bad scene or
+// one that would make more than `limits` allow.
+std::optional<DesktopModel> load_scene(std::string_view scene_json, std::string& error,
+                                       const SceneLimits& limits = {});
 
 }  // namespace uiad::sim

@@ -11,10 +11,27 @@
 namespace uiad::sim {
 
 std::unique_ptr<SimDesktop> SimDesktop::from_scene_json(std::string_view scene_json,
-                                                        std::string& error) {
-  auto model = load_scene(scene_json, error);
+                                                        std::string& error,
+                                                        const SceneLimits& limits) {
+  auto model = load_scene(scene_json, error, limits);
   if (!model) return nullptr;
   return std::unique_ptr<SimDesktop>(new SimDesktop(std::make_shared<SimState>(std::move(*model))));
+}
+
+std::shared_ptr<const SimScene> SimScene::from_json(std::string_view scene_json, std::string& error,
+                                                    const SceneLimits& limits) {
+  auto model = load_scene(scene_json, error, limits);
+  if (!model) return nullptr;
+  return std::shared_ptr<const SimScene>(
+      new SimScene(std::make_unique<const DesktopModel>(std::move(*model))));
+}
+
+SimScene::SimScene(std::unique_ptr<const DesktopModel> model) : model_(std::move(model)) {}
+
+SimScene::~SimScene() = default;
+
+std::unique_ptr<SimDesktop> SimScene::make_desktop() const {
+  return std::unique_ptr<SimDesktop>(new SimDesktop(std::make_shared<SimState>(*model_)));
 }
 
 std::string_view SimDesktop::demo_scene_json() { return uiad::sim::demo_scene_text(); }
@@ -79,6 +96,13 @@ std::int64_t SimDesktop::open_handles() const {
   return static_cast<std::int64_t>(state_->handles.size());
 }
 
+std::int64_t SimDesktop::stored_text_units() const {
+  std::lock_guard lock(state_->mutex);
+  std::size_t units = state_->model.text_buffer.size();
+  for (const std::u16string& slot : state_->model.slots) units += slot.size();
+  return static_cast<std::int64_t>(units);
+}
+
 std::int64_t SimDesktop::invokes_in_progress() const {
   std::lock_guard lock(state_->mutex);
   return state_->invokes_in_progress;
@@ -89,6 +113,11 @@ const std::vector<std::string>& SimDesktop::events() const { return state_->log.
 void SimDesktop::clear_events() {
   std::lock_guard lock(state_->mutex);
   state_->log.clear();
+}
+
+void SimDesktop::keep_events_in_memory(bool keep) {
+  std::lock_guard lock(state_->mutex);
+  state_->log.keep_in_memory(keep);
 }
 
 bool SimDesktop::write_events_to(const std::string& path, std::string& error) {

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/sim/scene_limits.h"
 
 namespace uiad::sim {
 
@@ -30,12 +31,34 @@ class SimProcesses;
 class SimGdi;
 class SimFiles;
 class SimClock;
+struct DesktopModel;
+class SimDesktop;
+
+// A scene loaded once, from which any number of desktops start in the scene's
+// initial state without its JSON being read again: the fuzzer starts every
+// input on a fresh desktop, and parsing cost more than the input.
+class SimScene {
+ public:
+  // nullptr and a message when the scene is not valid or too big.
+  static std::shared_ptr<const SimScene> from_json(std::string_view scene_json, std::string& error,
+                                                   const SceneLimits& limits = {});
+  ~SimScene();
+  SimScene(const SimScene&) = delete;
+  SimScene& operator=(const SimScene&) = delete;
+
+  std::unique_ptr<SimDesktop> make_desktop() const;
+
+ private:
+  explicit SimScene(std::unique_ptr<const DesktopModel> model);
+  std::unique_ptr<const DesktopModel> model_;
+};
 
 class SimDesktop {
  public:
-  // nullptr and a message when the scene is not valid.
+  // nullptr and a message when the scene is not valid or too big.
   static std::unique_ptr<SimDesktop> from_scene_json(std::string_view scene_json,
-                                                     std::string& error);
+                                                     std::string& error,
+                                                     const SceneLimits& limits = {});
   // The bundled demo desktop (scenes/demo.json).
   static std::unique_ptr<SimDesktop> demo();
   static std::string_view demo_scene_json();
@@ -55,12 +78,18 @@ class SimDesktop {
   void reset_call_counts();
   // Process handles, device contexts, GDI objects and files not yet closed.
   std::int64_t open_handles() const;
+  // UTF-16 units of the element texts held: the scene's and those set since.
+  std::int64_t stored_text_units() const;
   // Invoke calls still running (blocked or delayed) on some thread.
   std::int64_t invokes_in_progress() const;
 
   // The event log, one compact JSON line per effect.
   const std::vector<std::string>& events() const;
   void clear_events();
+  // Kept by default. Off, events() stays empty and lines go only to the file
+  // of write_events_to: a long-running process that never reads them must
+  // turn this off, or memory grows with every request.
+  void keep_events_in_memory(bool keep);
   // Mirrors the event log to `path` (lines written so far included), flushed
   // line by line. False and a message when the file cannot be opened.
   bool write_events_to(const std::string& path, std::string& error);
@@ -71,6 +100,7 @@ class SimDesktop {
   std::int64_t now_ms() const;
 
  private:
+  friend class SimScene;
   explicit SimDesktop(std::shared_ptr<SimState> state);
 
   std::shared_ptr<SimState> state_;

@@ -46,6 +46,10 @@ Result<T> SimElement::cached(Method method, std::uint32_t property, Read read) {
   return {platform::kSOk, read(s, cache_->nodes[node_].data)};
 }
 
+WString SimElement::cached_text(const SimState& s, std::uint32_t index) const {
+  return WString(cache_->text(s.model, index));
+}
+
 Result<platform::Ref<platform::Element>> SimElement::build_updated_cache(
     platform::CacheRequest& request) {
   SimState& s = *count_.state();
@@ -149,12 +153,14 @@ Result<std::int32_t> SimElement::get_current_process_id() {
 }
 
 Result<WString> SimElement::get_cached_name() {
-  return cached<WString>(Method::GetCachedName, kNameProperty,
-                         [](SimState& s, const ElementData& d) { return s.text(d.name); });
+  return cached<WString>(
+      Method::GetCachedName, kNameProperty,
+      [this](SimState& s, const ElementData& d) { return cached_text(s, d.name); });
 }
 Result<WString> SimElement::get_cached_help_text() {
-  return cached<WString>(Method::GetCachedHelpText, kHelpTextProperty,
-                         [](SimState& s, const ElementData& d) { return s.text(d.help); });
+  return cached<WString>(
+      Method::GetCachedHelpText, kHelpTextProperty,
+      [this](SimState& s, const ElementData& d) { return cached_text(s, d.help); });
 }
 Result<platform::ControlTypeId> SimElement::get_cached_control_type() {
   return cached<platform::ControlTypeId>(
@@ -162,8 +168,9 @@ Result<platform::ControlTypeId> SimElement::get_cached_control_type() {
       [](SimState&, const ElementData& d) { return d.control_type; });
 }
 Result<WString> SimElement::get_cached_automation_id() {
-  return cached<WString>(Method::GetCachedAutomationId, kAutomationIdProperty,
-                         [](SimState& s, const ElementData& d) { return s.text(d.automation_id); });
+  return cached<WString>(
+      Method::GetCachedAutomationId, kAutomationIdProperty,
+      [this](SimState& s, const ElementData& d) { return cached_text(s, d.automation_id); });
 }
 Result<bool> SimElement::get_cached_is_enabled() {
   return cached<bool>(Method::GetCachedIsEnabled, kIsEnabledProperty,

@@ -55,6 +55,8 @@ class SimElement final : public platform::Element {
   platform::Result<T> current(Method method, Read read);
   template <class T, class Read>
   platform::Result<T> cached(Method method, std::uint32_t property, Read read);
+  // A text field of this element's cached node (lock held).
+  platform::WString cached_text(const SimState& s, std::uint32_t index) const;
 
   LiveCount count_;
   std::int32_t index_;

@@ -50,6 +50,10 @@ class Binding {
     }
     return {platform::kSOk, read(cache_->nodes[node_].data)};
   }
+  // A text field of the cached node (lock held).
+  platform::WString cached_text(std::uint32_t index) const {
+    return platform::WString(cache_->text(state().model, index));
+  }
 
   // Opens a pattern method: the call checks, then disabled elements refuse.
   CallCheck begin(Method method) const {
@@ -216,9 +220,9 @@ class SimValuePattern final : public platform::ValuePattern {
                             [](const ElementData& d) { return (d.flags & kReadOnly) != 0; });
   }
   Result<platform::WString> get_cached_value() override {
-    SimState& s = b_.state();
-    return b_.cached<platform::WString>(Method::GetCachedValue, kValueValueProperty,
-                                        [&](const ElementData& d) { return s.text(d.value); });
+    return b_.cached<platform::WString>(
+        Method::GetCachedValue, kValueValueProperty,
+        [&](const ElementData& d) { return b_.cached_text(d.value); });
   }
 
  private:

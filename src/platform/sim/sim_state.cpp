@@ -439,7 +439,9 @@ platform::Hwnd SimState::lparam_hit_window(std::int32_t window, std::int64_t lpa
 
 // ---- effects ----
 
-void SimState::emit(const EventLine& line) { log.add(line.finish()); }
+void SimState::emit(const EventLine& line) {
+  if (log.wanted()) log.add(line.finish());
+}
 
 void SimState::raise_window(std::int32_t window) {
   std::vector<std::int32_t>& order = model.windows[window].parent == kNone
@@ -494,7 +496,7 @@ void SimState::set_window_exists(std::int32_t window, bool exists) {
 void SimState::set_element_value(std::int32_t element, std::u16string value) {
   ElementData& d = model.elements[element];
   const Hwnd native = d.native_window;
-  d.value = model.intern(value);
+  model.set_text(d.value, value);
   const std::int32_t w = model.index_of(native);
   if (w != kNone && contains_ignoring_ascii_case(model.windows[w].class_name, u"edit")) {
     model.windows[w].title = model.text(d.value);
@@ -510,9 +512,9 @@ void SimState::set_window_text(std::int32_t window, std::u16string text) {
   for (std::int32_t e : it->second) {
     ElementData& d = model.elements[e];
     if (d.patterns & kValueBit) {
-      d.value = model.intern(text);
+      model.set_text(d.value, text);
     } else if (d.control_type == platform::kWindowControlTypeId && model.text(d.name) == old) {
-      d.name = model.intern(text);
+      model.set_text(d.name, text);
     }
   }
 }
@@ -698,7 +700,7 @@ void SimState::run_action(const Action& a) {
       emit(element_event("set_value").str("value", utf16_to_utf8(a.text)));
       break;
     case ActionKind::SetName:
-      d->name = model.intern(a.text);
+      model.set_text(d->name, a.text);
       emit(element_event("set_name").str("name", utf16_to_utf8(a.text)));
       break;
     case ActionKind::SetToggle:

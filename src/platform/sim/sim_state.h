@@ -137,7 +137,7 @@ class SimState {
 
   // ---- effects (lock held) ----
   std::int64_t now_ms() const { return now_ns / 1'000'000; }
-  EventLine event(std::string_view type) const { return EventLine(now_ms(), type); }
+  EventLine event(std::string_view type) const { return EventLine(now_ms(), type, log.wanted()); }
   void emit(const EventLine& line);
   void change_foreground(Hwnd hwnd);
   void set_element_value(std::int32_t element, std::u16string value);
