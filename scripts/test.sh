@@ -3,8 +3,8 @@
 # UndefinedBehaviorSanitizer, the same tests built optimised (Release), the
 # Python client's tests over the instrumented uiad-sim, the Windows cross build
 # of uiad.exe, the Node client and MCP server's tests, the Wine end-to-end suite
-# and a bounded fuzzing run. Every build
-# treats warnings as errors. Ends with "N passed, M failed",
+# and a bounded fuzzing run of the protocol layer and the scene loader. Every
+# build treats warnings as errors. Ends with "N passed, M failed",
 # counting every test case, with each build and the fuzzing run as one case.
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -134,13 +134,28 @@ wine_suite() {
   UIAD_EXE="$root/build/win/src/bin/uiad.exe" UIAD_WINE_BUILD="$root/build/win" \
     bash tests/wine/run.sh
 }
+# Two fuzzers share the stage's time: two thirds for the protocol layer over
+# the demo desktop, the rest for the scene loader. Any finding (a crash, a
+# sanitizer report, a leak, an input running over 10 s) fails the stage and
+# leaves the input in build/fuzz/.
 fuzz_run() {
+  local protocol_seconds=$((fuzz_seconds * 2 / 3)) scene_seconds status=0
+  scene_seconds=$((fuzz_seconds - protocol_seconds))
   CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=Debug -DUIAD_FUZZ=ON \
     -DUIAD_TESTS=OFF -DUIAD_WERROR=ON >/dev/null &&
-    cmake --build build/fuzz -j "$jobs" --target protocol_fuzzer &&
-    mkdir -p build/fuzz/corpus && cp -n fuzz/corpus/* build/fuzz/corpus/ 2>/dev/null;
-  build/fuzz/fuzz/protocol_fuzzer -max_total_time="$fuzz_seconds" -max_len=4096 \
-    -print_final_stats=1 build/fuzz/corpus
+    cmake --build build/fuzz -j "$jobs" --target protocol_fuzzer scene_fuzzer || return 1
+  mkdir -p build/fuzz/protocol-corpus build/fuzz/scene-corpus
+  cp -n fuzz/corpus/protocol/* build/fuzz/protocol-corpus/ 2>/dev/null
+  cp -n scenes/demo.json tests/data/scenes/*.json fuzz/corpus/scene/* build/fuzz/scene-corpus/ \
+    2>/dev/null
+  # Entropic scheduling off: an input of the protocol fuzzer covers tens of
+  # thousands of features, and their bookkeeping took half the time.
+  build/fuzz/fuzz/protocol_fuzzer -entropic=0 -dict=fuzz/protocol.dict -max_len=4096 -timeout=10 \
+    -max_total_time="$protocol_seconds" -print_final_stats=1 -artifact_prefix=build/fuzz/ \
+    build/fuzz/protocol-corpus || status=1
+  build/fuzz/fuzz/scene_fuzzer -max_len=32768 -timeout=10 -max_total_time="$scene_seconds" \
+    -print_final_stats=1 -artifact_prefix=build/fuzz/ build/fuzz/scene-corpus || status=1
+  return "$status"
 }
 
 step "linux build (asan+ubsan)" linux_build
@@ -151,7 +166,7 @@ step "unit and protocol tests (release)" release_tests
 step "windows cross build" windows_build
 step "node client and MCP server tests" node_client
 step "wine end-to-end suite" wine_suite
-step "fuzz protocol layer (${fuzz_seconds} s)" fuzz_run
+step "fuzz protocol layer and scene loader (${fuzz_seconds} s)" fuzz_run
 
 echo
 [ ${#failures[@]} -eq 0 ] || printf 'failed stage: %s\n' "${failures[@]}"
